@@ -1,0 +1,56 @@
+#pragma once
+// Run-time errors: a number and a text, raised as a C++ exception.
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace vostel {
+
+// Error numbers used across the program.
+enum ErrorNumber : int {
+    kErrInternal = 0,       // the framer's framing errors and the queue's invariant error
+    kErrInvalidCall = 5,    // "Invalid procedure call or argument"
+    kErrOverflow = 6,       // "Overflow"
+    kErrOutOfMemory = 7,    // "Out of memory"
+    kErrSubscript = 9,      // "Subscript out of range"
+    kErrTypeMismatch = 13,  // "Type mismatch"
+    kErrBadFileName = 52,
+    kErrFileNotFound = 53,
+    kErrDeviceIO = 57,
+    kErrDiskFull = 61,
+    kErrPermissionDenied = 70,
+    kErrPathFileAccess = 75,
+    kErrPathNotFound = 76,
+    kErrInvalidPort = 8002,
+    kErrPortAlreadyOpen = 8005,
+    kErrPortNotOpen = 8012,
+    kErrCommState = 8015,
+    kErrPortMustBeOpen = 8018,
+    kErrReadingComm = 8020,
+};
+
+// The standard text of an error number; numbers without one get
+// "Application-defined or object-defined error".
+std::string_view standardErrorText(int number);
+
+class RuntimeError : public std::runtime_error {
+public:
+    // An empty text means the standard text of the number.
+    explicit RuntimeError(int number, std::string text = {});
+
+    int number() const noexcept { return number_; }
+    const std::string& text() const noexcept { return text_; }
+
+    // "Run-time error 'N':\n\nTEXT", as the untrapped-error box shows it.
+    std::string boxMessage() const;
+
+private:
+    int number_;
+    std::string text_;
+};
+
+// The error an errno value stands for (ENOENT -> 53, EACCES -> 70, ENOSPC -> 61, ...),
+// with `what` (a file or device name) and the system's reason added to the standard text.
+RuntimeError errorFromErrno(int err, std::string_view what);
+
+}  // namespace vostel

@@ -1,0 +1,19 @@
+#pragma once
+// The commands of vostel-tool. Each returns the process exit status.
+#include <string>
+#include <vector>
+
+namespace vostel::tool {
+
+using Args = std::vector<std::string>;
+
+// vostel-tool decode [--hex] [--chunk N] [FILE]
+int cmdDecode(const Args& args);
+extern const char* const kDecodeUsage;
+
+// vostel-tool list|export|import|rename|delete|match ...
+// Returns -1 when `command` is not one of the library commands.
+int cmdLibrary(const std::string& command, const Args& args);
+extern const char* const kLibraryUsage;
+
+}  // namespace vostel::tool

@@ -1,0 +1,37 @@
+// vostel-tool: command-line companion of the Vostel desktop program.
+#include <cstdio>
+#include <string>
+
+#include "commands.h"
+
+namespace {
+
+void printUsage(std::FILE* out) {
+    std::fprintf(out, "usage: vostel-tool COMMAND [ARGS]\n\ncommands:\n%s%s", vostel::tool::kDecodeUsage,
+                 vostel::tool::kLibraryUsage);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        printUsage(stderr);
+        return 2;
+    }
+    std::string command = argv[1];
+    vostel::tool::Args args(argv + 2, argv + argc);
+    if (command == "-h" || command == "--help" || command == "help") {
+        printUsage(stdout);
+        return 0;
+    }
+    try {
+        if (command == "decode") return vostel::tool::cmdDecode(args);
+        int rc = vostel::tool::cmdLibrary(command, args);
+        if (rc >= 0) return rc;
+        std::fprintf(stderr, "vostel-tool: unknown command '%s' (try vostel-tool --help)\n", command.c_str());
+        return 2;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vostel-tool: %s\n", e.what());
+        return 2;
+    }
+}
