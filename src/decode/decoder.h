@@ -1,0 +1,34 @@
+#pragma once
+// Decoder: cuts the receiver's byte stream into Packets at the 0xFE/0xFF markers.
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "decode/fifo.h"
+#include "runtime/types.h"
+
+namespace vostel {
+
+class Decoder {
+public:
+    // Frames one chunk of raw input text and queues every Packet it completes.
+    // Raises 0 on a framing error, 6 for a chunk of 32,767 bytes or more.
+    void setData(std::string_view theIRData);
+    bool packetIsLeft();
+    // The oldest queued Packet, removed from the queue; absent when none is queued.
+    OptPacket getNextPacket();
+
+    // The unfinished packet carried over to the next chunk (for tests and tools).
+    const std::string& fragment() const { return fragment_; }
+
+private:
+    void storeFragment(const std::string& text);
+    void queuePacket(std::string_view text);
+    void extractPackets(std::string& text);
+    FIFO& queue();
+
+    std::string fragment_;
+    std::unique_ptr<FIFO> queue_;
+};
+
+}  // namespace vostel

@@ -1,0 +1,37 @@
+#pragma once
+// OCR: the signal library. Records packets under an ID, stores them in the
+// library file and recognises received packets.
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "library/library_file.h"
+#include "library/naming_prompt.h"
+
+namespace vostel {
+
+class OCR {
+public:
+    explicit OCR(NamingPrompt& prompt, std::filesystem::path file = "irdata.txt");
+
+    // Asks for an ID; on OK with a non-empty ID appends the packet and saves.
+    void Record(const Packet& theData);
+    void saveIRData();
+    // Replaces the library with the file's contents; on failure raises and keeps the library.
+    void loadIRData();
+    // Sets theID to the first matching record's ID (or "<not found>") and returns whether found.
+    bool findID(const Packet& theData, std::string& theID) const;
+
+    // No value until something was recorded or loaded.
+    const std::optional<SignalLibrary>& signals() const { return signals_; }
+
+private:
+    static bool comparePackets(const Packet& received, const Packet& stored);
+
+    NamingPrompt& prompt_;
+    std::filesystem::path file_;
+    std::optional<SignalLibrary> signals_;
+    bool loadedThisRun_ = false;
+};
+
+}  // namespace vostel

@@ -1,0 +1,17 @@
+#pragma once
+// How a port number is mapped to a serial device.
+#include <filesystem>
+
+namespace vostel {
+
+// The per-user ports folder: $XDG_CONFIG_HOME/vostel/ports, by default
+// ~/.config/vostel/ports. Links named comN in it make a device port N.
+std::filesystem::path portsFolder();
+
+// The name under which port N is opened: the link comN in the ports folder
+// when it exists (also a dangling one), otherwise /dev/ttyS(N-1). The link is
+// not resolved here, so a device that comes back under another path behind
+// the same link is found again.
+std::filesystem::path portPath(int number);
+
+}  // namespace vostel
