@@ -1,0 +1,415 @@
+// vostel-sim run as a real process, its line opened through the port link the
+// way the desktop program opens it.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "library/library_file.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+struct TempDir {
+    fs::path path;
+    TempDir() {
+        std::string t = (fs::temp_directory_path() / "vostel-sim-test-XXXXXX").string();
+        path = ::mkdtemp(t.data());
+    }
+    ~TempDir() {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+};
+
+// A vostel-sim process with its standard input and output on pipes.
+class Sim {
+public:
+    Sim(const fs::path& config, std::vector<std::string> args) {
+        int in[2], out[2];
+        if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+        posix_spawn_file_actions_t fa;
+        posix_spawn_file_actions_init(&fa);
+        posix_spawn_file_actions_adddup2(&fa, in[0], 0);
+        posix_spawn_file_actions_adddup2(&fa, out[1], 1);
+        posix_spawn_file_actions_adddup2(&fa, out[1], 2);
+        args.insert(args.begin(), VOSTEL_SIM);
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        std::vector<std::string> envText{"XDG_CONFIG_HOME=" + config.string(), "HOME=" + config.string(),
+                                         "PATH=/usr/bin:/bin"};
+        std::vector<char*> env;
+        for (auto& e : envText) env.push_back(e.data());
+        env.push_back(nullptr);
+        if (posix_spawn(&pid_, VOSTEL_SIM, &fa, nullptr, argv.data(), env.data()) != 0)
+            throw std::runtime_error("spawn");
+        posix_spawn_file_actions_destroy(&fa);
+        ::close(in[0]);
+        ::close(out[1]);
+        stdin_ = in[1];
+        stdout_ = out[0];
+    }
+    ~Sim() {
+        if (stdin_ >= 0) ::close(stdin_);
+        if (pid_ > 0 && !exited_) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        ::close(stdout_);
+    }
+
+    // The next line of output that contains `needle` (skipping others), or ""
+    // after `timeout`.
+    std::string waitForLine(const std::string& needle, std::chrono::milliseconds timeout = 5s) {
+        auto end = Clock::now() + timeout;
+        for (;;) {
+            std::size_t nl;
+            while ((nl = buffer_.find('\n')) != std::string::npos) {
+                std::string line = buffer_.substr(0, nl);
+                buffer_.erase(0, nl + 1);
+                all_ += line + "\n";
+                if (line.find(needle) != std::string::npos) return line;
+            }
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+            if (left <= 0) return {};
+            pollfd p{stdout_, POLLIN, 0};
+            if (::poll(&p, 1, static_cast<int>(left)) <= 0) continue;
+            char buf[4096];
+            ssize_t n = ::read(stdout_, buf, sizeof buf);
+            if (n <= 0) return {};
+            buffer_.append(buf, static_cast<std::size_t>(n));
+        }
+    }
+    void send(const std::string& text) { ASSERT_EQ(::write(stdin_, text.data(), text.size()), ssize_t(text.size())); }
+    void signal(int sig) { ::kill(pid_, sig); }
+    // The exit status, or -1 when it has not ended within `timeout`.
+    int wait(std::chrono::milliseconds timeout = 5s) {
+        auto end = Clock::now() + timeout;
+        int status = 0;
+        while (Clock::now() < end) {
+            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+                exited_ = true;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            ::usleep(10000);
+        }
+        return -1;
+    }
+    // Everything printed so far, as far as waitForLine has read it.
+    std::string output() {
+        waitForLine("\x01", 100ms);
+        return all_ + buffer_;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int stdin_ = -1, stdout_ = -1;
+    bool exited_ = false;
+    std::string buffer_, all_;
+};
+
+// The program's end of the line: the port link opened in raw mode.
+class Port {
+public:
+    explicit Port(const fs::path& link) {
+        fd_ = ::open(link.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (fd_ < 0) return;
+        termios t{};
+        tcgetattr(fd_, &t);
+        cfmakeraw(&t);
+        tcsetattr(fd_, TCSANOW, &t);
+    }
+    ~Port() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    bool ok() const { return fd_ >= 0; }
+    void write(const std::string& s) { ASSERT_EQ(::write(fd_, s.data(), s.size()), ssize_t(s.size())); }
+
+    struct Chunk {
+        Clock::time_point at;
+        std::string bytes;
+    };
+    // Reads until `count` bytes have come, the line hangs up, or `timeout` passes.
+    std::vector<Chunk> read(std::size_t count, std::chrono::milliseconds timeout = 3s) {
+        std::vector<Chunk> chunks;
+        std::size_t got = 0;
+        auto end = Clock::now() + timeout;
+        hungUp_ = false;
+        while (got < count && Clock::now() < end) {
+            pollfd p{fd_, POLLIN, 0};
+            if (::poll(&p, 1, 20) <= 0) continue;
+            char buf[1024];
+            ssize_t n = ::read(fd_, buf, std::min(sizeof buf, count - got));
+            if (n > 0) {
+                chunks.push_back({Clock::now(), std::string(buf, static_cast<std::size_t>(n))});
+                got += static_cast<std::size_t>(n);
+            } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+                hungUp_ = true;
+                break;
+            }
+        }
+        return chunks;
+    }
+    bool hungUp() const { return hungUp_; }
+
+private:
+    int fd_ = -1;
+    bool hungUp_ = false;
+};
+
+std::string joined(const std::vector<Port::Chunk>& chunks) {
+    std::string s;
+    for (const auto& c : chunks) s += c.bytes;
+    return s;
+}
+
+// The durations of a button as --list prints them.
+std::vector<int> listedDurations(const fs::path& config, const std::string& button,
+                                 std::vector<std::string> extra = {}) {
+    extra.insert(extra.begin(), "--list");
+    Sim sim(config, extra);
+    std::string line = sim.waitForLine(button + " ");
+    std::istringstream in(line.substr(button.size()));
+    std::vector<int> d;
+    for (int v; in >> v;) d.push_back(v);
+    return d;
+}
+
+class SimTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    fs::path ports() const { return dir.path / "vostel" / "ports"; }
+};
+
+TEST_F(SimTest, LinksItsLineAsAPortPrintsWhatTheProgramSendsAndSendsPackets) {
+    Sim sim(dir.path, {"--port", "3", "--play", "init,power"});
+    std::string first = sim.waitForLine("vostel-sim:");
+    EXPECT_NE(first.find("type 3 "), std::string::npos) << first;
+    fs::path link = ports() / "com3";
+    ASSERT_TRUE(fs::is_symlink(link));
+    std::string device = fs::read_symlink(link).string();
+    EXPECT_EQ(device.rfind("/dev/pts/", 0), 0u) << device;
+    EXPECT_NE(first.find(device), std::string::npos) << first;
+
+    Port port(link);
+    ASSERT_TRUE(port.ok());
+    EXPECT_TRUE(port.read(1, 300ms).empty()) << "nothing is sent before the initialisation command";
+    port.write("ATV1Q0\r");
+    EXPECT_EQ(sim.waitForLine("received:"), "received: 41 54 56 31 51 30 0d");
+
+    std::vector<int> power = listedDurations(dir.path, "power");
+    ASSERT_GE(power.size(), 30u);
+    ASSERT_LE(power.size(), 100u);
+    std::string packet = joined(port.read(power.size() + 2));
+    ASSERT_EQ(packet.size(), power.size() + 2);
+    EXPECT_EQ(static_cast<unsigned char>(packet.front()), 0xFE);
+    EXPECT_EQ(static_cast<unsigned char>(packet.back()), 0xFF);
+    for (std::size_t i = 0; i < power.size(); ++i) {
+        int v = static_cast<unsigned char>(packet[i + 1]);
+        EXPECT_LE(std::abs(v - power[i]), 2) << "duration " << i;  // the default jitter
+        EXPECT_LT(v, 0xFE);
+    }
+}
+
+TEST_F(SimTest, SendsAtTheLineRateAndRepeatsAHeldButtonEvery110Ms) {
+    std::vector<int> volUp = listedDurations(dir.path, "vol+");
+    Sim sim(dir.path, {"--play", "init,vol+x3", "--jitter", "0"});
+    ASSERT_FALSE(sim.waitForLine("vostel-sim:").empty());
+    Port port(ports() / "com1");
+    ASSERT_TRUE(port.ok());
+    port.write("ATV1Q0\r");
+    std::size_t size = volUp.size() + 2;
+    auto chunks = port.read(3 * size);
+    std::string all = joined(chunks);
+    ASSERT_EQ(all.size(), 3 * size);
+    std::string expected(1, char(0xFE));
+    for (int d : volUp) expected += char(d);
+    expected += char(0xFF);
+    EXPECT_EQ(all, expected + expected + expected) << "--jitter 0 sends the listed durations";
+
+    // When each packet's first and last byte arrived.
+    std::vector<Clock::time_point> starts, ends;
+    std::size_t offset = 0;
+    for (const auto& c : chunks) {
+        for (std::size_t i = 0; i < c.bytes.size(); ++i) {
+            if ((offset + i) % size == 0) starts.push_back(c.at);
+            if ((offset + i) % size == size - 1) ends.push_back(c.at);
+        }
+        offset += c.bytes.size();
+    }
+    ASSERT_EQ(starts.size(), 3u);
+    // 9600 baud, 10 bits a byte: a packet takes (size - 1) byte times from its
+    // first byte to its last. Timestamps are taken on arrival, which a busy
+    // machine delays, and the emulator may send a few bytes at once to catch up
+    // after it was held up itself, hence the margins; bytes sent in one block
+    // would arrive within a millisecond.
+    auto byteTime = std::chrono::microseconds(1042);
+    for (int i = 0; i < 3; ++i) EXPECT_GE(ends[i] - starts[i], byteTime * (size - 1) * 3 / 4) << "packet " << i;
+    // Held: a packet every 110 ms, so a pause follows each one.
+    EXPECT_GE(ends[2] - starts[0], (220ms + byteTime * (size - 1)) * 8 / 10);
+    EXPECT_GE((starts[2] - starts[0]) / 2, 95ms) << "back to back they would be 70 ms apart";
+    EXPECT_GT(chunks.size(), 6u) << "bytes trickle in rather than arriving in one block";
+}
+
+TEST_F(SimTest, RemovesItsLinkOnSigtermAndOnCtrlC) {
+    for (int sig : {SIGTERM, SIGINT}) {
+        Sim sim(dir.path, {"--port", "2", "--play", "init"});
+        ASSERT_FALSE(sim.waitForLine("vostel-sim:").empty());
+        ASSERT_TRUE(fs::is_symlink(ports() / "com2"));
+        sim.signal(sig);
+        EXPECT_EQ(sim.wait(), 0) << "signal " << sig;
+        EXPECT_FALSE(fs::is_symlink(ports() / "com2")) << "signal " << sig;
+    }
+}
+
+TEST_F(SimTest, TakesTheLowestFreePortAndReusesOnlyLinksLeftByADeadEmulator) {
+    fs::create_directories(ports());
+    fs::create_symlink("/dev/null", ports() / "com1");           // someone else's port
+    fs::create_symlink("/dev/pts/99999", ports() / "com2");       // left by a killed emulator
+    fs::create_symlink("/dev/ttyUSB7", ports() / "com4");         // a receiver that is unplugged
+    {
+        Sim sim(dir.path, {"--play", "init"});
+        EXPECT_NE(sim.waitForLine("vostel-sim:").find("type 2 "), std::string::npos);
+        EXPECT_NE(fs::read_symlink(ports() / "com2").string(), "/dev/pts/99999");
+        Sim second(dir.path, {"--play", "init"});
+        EXPECT_NE(second.waitForLine("vostel-sim:").find("type 3 "), std::string::npos);
+    }
+    EXPECT_EQ(fs::read_symlink(ports() / "com1"), "/dev/null");
+    EXPECT_EQ(fs::read_symlink(ports() / "com4"), "/dev/ttyUSB7");
+
+    Sim taken(dir.path, {"--port", "4"});
+    EXPECT_NE(taken.waitForLine("vostel-sim:").find("com4 already exists"), std::string::npos);
+    EXPECT_EQ(taken.wait(), 1);
+    EXPECT_EQ(fs::read_symlink(ports() / "com4"), "/dev/ttyUSB7");
+}
+
+TEST_F(SimTest, BadOptionsAndAnUnusablePortsFolderEndWithOneClearLine) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+        int status;
+    } cases[] = {
+        {{"--bogus"}, "unknown option '--bogus'", 2},
+        {{"--port"}, "--port needs a value", 2},
+        {{"--port", "0"}, "--port needs a number from 1 to 32767, not '0'", 2},
+        {{"--port", "3x"}, "not '3x'", 2},
+        {{"--jitter", "40"}, "--jitter needs a number from 0 to 10", 2},
+        {{"--play", "power,teleport"}, "unknown step 'teleport'", 2},
+        {{"--play", "powerx"}, "unknown step 'powerx'", 2},
+        {{"--play", "raw"}, "the step 'raw' needs --raw FILE", 2},
+        {{"--raw", "/nonexistent/capture.bin"}, "cannot read /nonexistent/capture.bin", 1},
+        {{"--library", "/nonexistent/dir/irdata.txt", "--list"}, "irdata.txt", 1},
+    };
+    for (const Case& c : cases) {
+        Sim sim(dir.path, c.args);
+        EXPECT_EQ(sim.wait(), c.status) << c.args[0];
+        std::string out = sim.output();
+        EXPECT_NE(out.find(c.message), std::string::npos) << out;
+        EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
+    }
+    std::ofstream(dir.path / "file") << "not a folder";
+    Sim sim(dir.path / "file", {"--play", "init"});
+    EXPECT_EQ(sim.wait(), 1);
+    std::string out = sim.output();
+    EXPECT_NE(out.find("cannot use the ports folder " + (dir.path / "file" / "vostel" / "ports").string()),
+              std::string::npos)
+        << out;
+}
+
+TEST_F(SimTest, ReplaysARawCaptureAfterTheInitialisationCommand) {
+    std::string capture = "\x12\xFE\x10\x20\x30\xFF\xFE\x05";
+    std::ofstream(dir.path / "capture.bin", std::ios::binary) << capture;
+    Sim sim(dir.path, {"--raw", (dir.path / "capture.bin").string()});
+    ASSERT_FALSE(sim.waitForLine("vostel-sim:").empty());
+    Port port(ports() / "com1");
+    port.write("ATV1Q0\r");
+    EXPECT_EQ(joined(port.read(capture.size())), capture);
+}
+
+TEST_F(SimTest, TakesStepsFromStandardInputAndUnplugsAndPlugsTheLine) {
+    Sim sim(dir.path, {"--play", "-", "--jitter", "0"});
+    ASSERT_FALSE(sim.waitForLine("vostel-sim:").empty());
+    std::string firstDevice = fs::read_symlink(ports() / "com1");
+    std::size_t size = listedDurations(dir.path, "mute").size() + 2;
+    {
+        Port port(ports() / "com1");
+        sim.send("mute\n");
+        EXPECT_EQ(joined(port.read(size)).size(), size);
+        sim.send("unplug\n");
+        ASSERT_FALSE(sim.waitForLine("unplugged").empty());
+        port.read(1, 1s);
+        EXPECT_TRUE(port.hungUp()) << "the program's end sees the line go";
+        EXPECT_TRUE(fs::is_symlink(ports() / "com1")) << "the link stays, like one to an unplugged adapter";
+        EXPECT_FALSE(fs::exists(ports() / "com1"));
+    }
+    sim.send("plug, init, 1\n");
+    ASSERT_FALSE(sim.waitForLine("plugged in again").empty());
+    Port port(ports() / "com1");
+    ASSERT_TRUE(port.ok());
+    port.write("ATV1Q0\r");
+    EXPECT_EQ(joined(port.read(size)).size(), size);
+    sim.send("quit\n");
+    EXPECT_EQ(sim.wait(), 0);
+    EXPECT_FALSE(fs::is_symlink(ports() / "com1"));
+    (void)firstDevice;
+}
+
+TEST_F(SimTest, NoiseSendsJunkAndCutPacketsBetweenGoodOnes) {
+    Sim sim(dir.path, {"--noise", "--seed", "7", "--play", "init,powerx40"});
+    ASSERT_FALSE(sim.waitForLine("vostel-sim:").empty());
+    Port port(ports() / "com1");
+    port.write("ATV1Q0\r");
+    std::string stream = joined(port.read(100000, 6s));
+    int starts = 0, ends = 0, whole = 0;
+    std::size_t lastStart = std::string::npos;
+    for (std::size_t i = 0; i < stream.size(); ++i) {
+        auto b = static_cast<unsigned char>(stream[i]);
+        if (b == 0xFE) ++starts, lastStart = i;
+        if (b == 0xFF) {
+            ++ends;
+            if (lastStart != std::string::npos && i - lastStart == 68) ++whole;
+        }
+    }
+    std::string out = sim.output();
+    EXPECT_NE(out.find("(cut after"), std::string::npos) << out;
+    EXPECT_NE(out.find("(after junk"), std::string::npos) << out;
+    EXPECT_GT(whole, 20) << "most packets still come through whole";
+    EXPECT_GT(starts, ends - 10) << "cut packets leave start bytes without end bytes";
+}
+
+TEST_F(SimTest, SendsTheRecordsOfALibraryFile) {
+    vostel::SignalLibrary lib{{vostel::Packet{10, 200, 35}, "on"},
+                              {std::nullopt, ""},
+                              {vostel::Packet{40, 41, 42, 43}, "sendkeys:abc"}};
+    vostel::writeLibraryFile(dir.path / "irdata.txt", lib);
+    Sim sim(dir.path, {"--library", (dir.path / "irdata.txt").string(), "--jitter", "0"});
+    ASSERT_FALSE(sim.waitForLine("vostel-sim:").empty());
+    Port port(ports() / "com1");
+    port.write("ATV1Q0\r");
+    EXPECT_EQ(joined(port.read(11)), std::string("\xFE\x0A\xC8\x23\xFF\xFE\x28\x29\x2A\x2B\xFF"));
+    std::string out = sim.output();
+    EXPECT_NE(out.find("record 1 (\"\") has no packet"), std::string::npos) << out;
+    EXPECT_NE(out.find("sent: on"), std::string::npos) << out;
+    EXPECT_NE(out.find("sent: sendkeys:abc"), std::string::npos) << out;
+}
+
+}  // namespace

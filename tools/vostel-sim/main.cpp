@@ -1,0 +1,538 @@
+// vostel-sim: emulates the infrared receiver unit on a pseudo-terminal, so the
+// desktop program can be run, shown and tested without the hardware.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "pty_line.h"
+#include "remote.h"
+#include "schedule.h"
+#include "library/library_file.h"
+#include "runtime/cp1252.h"
+#include "serial/port_names.h"
+
+namespace {
+
+using namespace vostel::sim;
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+// One byte on the line at 9600 baud: a start bit, 8 data bits, a stop bit.
+constexpr auto kByteTime = std::chrono::nanoseconds(1'000'000'000LL * 10 / 9600);
+// A held button repeats its packet this often.
+constexpr auto kRepeat = 110ms;
+constexpr char kInitCommand[] = "ATV1Q0\r";
+
+const char* const kUsage =
+    "usage: vostel-sim [OPTIONS]\n"
+    "Emulates the infrared receiver unit on a pseudo-terminal, reachable as port N\n"
+    "(the link comN in the ports folder). Prints what the program sends it.\n"
+    "\n"
+    "  --port N        use port N (default: the lowest free number from 1)\n"
+    "  --play SPEC     press buttons on a schedule (see below) instead of by key\n"
+    "  --loop          run the schedule over and over\n"
+    "  --library FILE  the buttons are the records of this library file\n"
+    "                  (default schedule without a terminal: init,all)\n"
+    "  --raw FILE      replay this captured byte stream (default schedule: init,raw)\n"
+    "  --noise         now and then send junk bytes and cut packets\n"
+    "  --jitter N      move every duration by up to N units at random (default 2)\n"
+    "  --seed N        seed of the random numbers (default: from the clock)\n"
+    "  --list          print the buttons and their durations, then exit\n"
+    "  --help          print this help\n"
+    "\n"
+    "Without --play, --raw or --library, a key typed on the terminal presses a button.\n"
+    "\n";
+
+struct Options {
+    int port = 0;
+    std::optional<std::string> play;
+    bool loop = false;
+    std::optional<std::string> library;
+    std::optional<std::string> raw;
+    bool noise = false;
+    int jitter = 2;
+    std::optional<unsigned> seed;
+    bool list = false;
+};
+
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+int parseNumber(const std::string& option, const std::string& text, int low, int high) {
+    std::size_t used = 0;
+    long value = 0;
+    try {
+        value = std::stol(text, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used != text.size() || text.empty() || value < low || value > high)
+        throw UsageError(option + " needs a number from " + std::to_string(low) + " to " +
+                         std::to_string(high) + ", not '" + text + "'");
+    return static_cast<int>(value);
+}
+
+Options parseOptions(int argc, char** argv) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc) throw UsageError(a + " needs a value");
+            return argv[++i];
+        };
+        if (a == "--port") o.port = parseNumber(a, value(), 1, 32767);
+        else if (a == "--play") o.play = value();
+        else if (a == "--loop") o.loop = true;
+        else if (a == "--library") o.library = value();
+        else if (a == "--raw") o.raw = value();
+        else if (a == "--noise") o.noise = true;
+        else if (a == "--jitter") o.jitter = parseNumber(a, value(), 0, 10);
+        else if (a == "--seed") o.seed = static_cast<unsigned>(parseNumber(a, value(), 0, 2147483647));
+        else if (a == "--list") o.list = true;
+        else throw UsageError("unknown option '" + a + "' (try vostel-sim --help)");
+    }
+    return o;
+}
+
+std::string readWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path + ": " + std::strerror(errno));
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string hexBytes(const char* data, std::size_t n) {
+    static const char digits[] = "0123456789abcdef";
+    std::string s;
+    for (std::size_t i = 0; i < n; ++i) {
+        auto b = static_cast<unsigned char>(data[i]);
+        if (i) s += ' ';
+        s += digits[b >> 4];
+        s += digits[b & 15];
+    }
+    return s;
+}
+
+// Keeps the controlling terminal in cbreak mode (keys arrive one by one,
+// unechoed) and restores it when destroyed.
+class CbreakTerminal {
+public:
+    CbreakTerminal() {
+        if (tcgetattr(STDIN_FILENO, &saved_) != 0) return;
+        termios t = saved_;
+        t.c_lflag &= ~tcflag_t(ICANON | ECHO);
+        t.c_cc[VMIN] = 1;
+        t.c_cc[VTIME] = 0;
+        active_ = tcsetattr(STDIN_FILENO, TCSANOW, &t) == 0;
+    }
+    ~CbreakTerminal() {
+        if (active_) tcsetattr(STDIN_FILENO, TCSANOW, &saved_);
+    }
+    CbreakTerminal(const CbreakTerminal&) = delete;
+    CbreakTerminal& operator=(const CbreakTerminal&) = delete;
+
+private:
+    termios saved_{};
+    bool active_ = false;
+};
+
+class Emulator {
+public:
+    Emulator(const Options& o, std::vector<Button> buttons, std::string raw)
+        : opt_(o), buttons_(std::move(buttons)), raw_(std::move(raw)),
+          rng_(o.seed ? *o.seed : static_cast<unsigned>(Clock::now().time_since_epoch().count())) {}
+
+    int run(int signalFd, bool interactive, std::vector<Step> schedule, bool stepsFromStdin);
+
+private:
+    void plugIn(bool again);
+    void unplug();
+    void press(const Button& b);
+    void queue(const std::string& bytes) {
+        if (out_.empty()) nextByte_ = std::max(nextByte_, Clock::now());
+        out_.insert(out_.end(), bytes.begin(), bytes.end());
+    }
+    Clock::time_point advanceSchedule(Clock::time_point now);
+    void sendDueBytes(Clock::time_point now);
+    void readProgram();
+    bool readStdin(bool interactive);  // false at the end of input
+    void onKey(char key);
+
+    const Options& opt_;
+    std::vector<Button> buttons_;
+    std::string raw_;
+    std::mt19937 rng_;
+    PtyLine line_;
+    PortLink link_;
+
+    std::deque<char> out_;
+    Clock::time_point nextByte_{};
+    Clock::time_point lastPacketStart_{};  // when the last packet's start byte went out
+    std::size_t bytesSent_ = 0, packetStartByte_ = 0;
+
+    std::deque<Step> steps_;
+    std::vector<Step> loopSteps_;
+    bool stepStarted_ = false;
+    int pressesLeft_ = 0;
+    Clock::time_point stepTime_{};
+    int initsSeen_ = 0, initsAtStep_ = 0;
+    std::string received_;  // the last few bytes, to spot the initialisation command
+    Clock::time_point nextNoise_{};
+    bool quit_ = false;
+    std::string stdinLine_;
+};
+
+void Emulator::plugIn(bool again) {
+    line_.open();
+    if (again) {
+        link_.retarget(line_.slavePath());
+        std::printf("plugged in again: com%d -> %s\n", link_.port(), line_.slavePath().c_str());
+    } else {
+        link_.create(vostel::portsFolder(), opt_.port, line_.slavePath());
+        std::printf("vostel-sim: type %d at the program's port prompt (%s -> %s)\n", link_.port(),
+                    link_.path().c_str(), line_.slavePath().c_str());
+    }
+}
+
+void Emulator::unplug() {
+    line_.close();
+    out_.clear();
+    std::printf("unplugged: com%d has no device now\n", link_.port());
+}
+
+void Emulator::press(const Button& b) {
+    std::string bytes = packetBytes(b.durations, opt_.jitter, rng_);
+    std::string note;
+    if (opt_.noise && std::uniform_int_distribution<int>(0, 3)(rng_) == 0) {
+        // Interference: the packet is cut short (no end byte) or junk precedes it.
+        if (std::uniform_int_distribution<int>(0, 1)(rng_) == 0) {
+            auto keep = std::uniform_int_distribution<std::size_t>(2, bytes.size() - 2)(rng_);
+            bytes.resize(keep);
+            note = std::string(" (cut after ") + std::to_string(keep) + " bytes)";
+        } else {
+            std::string junk;
+            int n = std::uniform_int_distribution<int>(1, 4)(rng_);
+            for (int i = 0; i < n; ++i) junk.push_back(char(std::uniform_int_distribution<int>(0, 255)(rng_)));
+            bytes = junk + bytes;
+            note = " (after junk: " + hexBytes(junk.data(), junk.size()) + ")";
+        }
+    }
+    packetStartByte_ = bytesSent_ + out_.size();
+    lastPacketStart_ = Clock::now();
+    queue(bytes);
+    std::printf("sent: %s%s\n", b.name.c_str(), note.c_str());
+}
+
+// Runs schedule steps whose time has come; returns when to look again.
+Clock::time_point Emulator::advanceSchedule(Clock::time_point now) {
+    const auto never = Clock::time_point::max();
+    while (!quit_) {
+        if (steps_.empty()) {
+            if (!opt_.loop || loopSteps_.empty()) return never;
+            steps_.assign(loopSteps_.begin(), loopSteps_.end());
+        }
+        if (!out_.empty()) return never;  // a step starts once the line is quiet
+        Step& s = steps_.front();
+        if (!stepStarted_) {
+            stepStarted_ = true;
+            stepTime_ = now;
+            pressesLeft_ = s.count;
+            initsAtStep_ = initsSeen_;
+        }
+        bool done = true;
+        switch (s.kind) {
+        case Step::Press: {
+            auto due = lastPacketStart_ + kRepeat;
+            if (now < due) return due;
+            if (line_.isOpen()) press(*s.button);
+            else lastPacketStart_ = now;  // unplugged: the press goes nowhere
+            done = --pressesLeft_ == 0;
+            if (!done) return lastPacketStart_ + kRepeat;
+            break;
+        }
+        case Step::Wait:
+            if (now < stepTime_ + s.wait) return stepTime_ + s.wait;
+            break;
+        case Step::Init:
+            if (initsSeen_ == initsAtStep_) return never;
+            break;
+        case Step::Unplug:
+            if (line_.isOpen()) unplug();
+            break;
+        case Step::Plug:
+            if (!line_.isOpen()) plugIn(true);
+            break;
+        case Step::Raw:
+            if (line_.isOpen()) queue(raw_);
+            std::printf("sent: %zu bytes of the raw file\n", raw_.size());
+            break;
+        case Step::All: {
+            std::vector<Step> expanded;
+            for (const Button& b : buttons_) {
+                expanded.push_back({Step::Press, &b, 1, {}});
+                expanded.push_back({Step::Wait, nullptr, 1, 500ms});
+            }
+            steps_.pop_front();
+            steps_.insert(steps_.begin(), expanded.begin(), expanded.end());
+            stepStarted_ = false;
+            continue;
+        }
+        case Step::Quit:
+            // Give the program time to read the last bytes before the line goes.
+            if (now < stepTime_ + 100ms) return stepTime_ + 100ms;
+            quit_ = true;
+            break;
+        }
+        if (done) {
+            steps_.pop_front();
+            stepStarted_ = false;
+        }
+    }
+    return never;
+}
+
+void Emulator::sendDueBytes(Clock::time_point now) {
+    if (!line_.isOpen()) return;
+    // Bytes go out at their times on the clock, so pacing does not drift. After
+    // a stall of the emulator itself (more than a few byte times), go on at the
+    // line rate from now rather than sending the backlog in one burst.
+    if (!out_.empty() && nextByte_ + 5ms < now) nextByte_ = now;
+    while (!out_.empty() && nextByte_ <= now) {
+        char b = out_.front();
+        ssize_t n = ::write(line_.master(), &b, 1);
+        if (n < 0 && errno == EINTR) continue;
+        // A full buffer means nobody reads the port: the byte is lost, as on a real line.
+        out_.pop_front();
+        if (bytesSent_++ == packetStartByte_) lastPacketStart_ = now;  // repeats count from here
+        nextByte_ += kByteTime;
+    }
+}
+
+void Emulator::readProgram() {
+    char buf[512];
+    for (;;) {
+        ssize_t n = ::read(line_.master(), buf, sizeof buf);
+        if (n <= 0) return;
+        std::printf("received: %s\n", hexBytes(buf, static_cast<std::size_t>(n)).c_str());
+        received_.append(buf, static_cast<std::size_t>(n));
+        std::size_t at;
+        while ((at = received_.find(kInitCommand)) != std::string::npos) {
+            ++initsSeen_;
+            received_.erase(0, at + sizeof kInitCommand - 1);
+        }
+        if (received_.size() > 64) received_.erase(0, received_.size() - 16);
+    }
+}
+
+void Emulator::onKey(char key) {
+    if (key == 'q') {
+        quit_ = true;
+        return;
+    }
+    if (key == 'u' && line_.isOpen()) return steps_.push_back({Step::Unplug, nullptr, 1, {}});
+    if (key == 'r' && !line_.isOpen()) return steps_.push_back({Step::Plug, nullptr, 1, {}});
+    bool hold = key >= 'A' && key <= 'Z';
+    char lower = hold ? static_cast<char>(key - 'A' + 'a') : key;
+    for (const Button& b : buttons_) {
+        if (b.key != lower) continue;
+        // A key held down repeats faster than the remote; while a press of the
+        // same button waits, more repeats add nothing.
+        for (const Step& s : steps_)
+            if (s.kind == Step::Press && s.button == &b) return;
+        steps_.push_back({Step::Press, &b, hold ? 9 : 1, {}});
+        return;
+    }
+}
+
+bool Emulator::readStdin(bool interactive) {
+    char buf[256];
+    ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
+    if (n < 0) return errno == EINTR || errno == EAGAIN;
+    if (n == 0) return false;
+    if (interactive) {
+        for (ssize_t i = 0; i < n; ++i) onKey(buf[i]);
+        return true;
+    }
+    stdinLine_.append(buf, static_cast<std::size_t>(n));
+    std::size_t nl;
+    while ((nl = stdinLine_.find('\n')) != std::string::npos) {
+        std::string lineText = stdinLine_.substr(0, nl);
+        stdinLine_.erase(0, nl + 1);
+        try {
+            for (const Step& s : parseSchedule(lineText, buttons_)) steps_.push_back(s);
+        } catch (const std::invalid_argument& e) {
+            std::fprintf(stderr, "vostel-sim: %s\n", e.what());
+        }
+    }
+    return true;
+}
+
+int Emulator::run(int signalFd, bool interactive, std::vector<Step> schedule, bool stepsFromStdin) {
+    plugIn(false);
+    loopSteps_ = schedule;
+    steps_.assign(schedule.begin(), schedule.end());
+    std::optional<CbreakTerminal> terminal;
+    if (interactive) {
+        terminal.emplace();
+        std::string help = "keys:";
+        for (const Button& b : buttons_)
+            if (b.key) help += std::string(" ") + b.key + "=" + b.name;
+        std::printf("%s; capital letter = hold; u unplug, r plug in again, q quit\n", help.c_str());
+    }
+    bool stdinOpen = interactive || stepsFromStdin;
+    nextNoise_ = Clock::now() + 3s;
+    while (!quit_) {
+        auto now = Clock::now();
+        sendDueBytes(now);
+        auto wake = advanceSchedule(now);
+        sendDueBytes(now);
+        if (opt_.noise && line_.isOpen() && out_.empty() && now >= nextNoise_) {
+            // Junk between packets, as a stray flash of light or a noisy cable gives.
+            std::string junk;
+            int n = std::uniform_int_distribution<int>(1, 6)(rng_);
+            for (int i = 0; i < n; ++i) junk.push_back(char(std::uniform_int_distribution<int>(0, 255)(rng_)));
+            queue(junk);
+            std::printf("sent: junk %s\n", hexBytes(junk.data(), junk.size()).c_str());
+            nextNoise_ = now + std::chrono::milliseconds(std::uniform_int_distribution<int>(1500, 5000)(rng_));
+        }
+        if (!out_.empty() && line_.isOpen()) wake = std::min(wake, nextByte_);
+        if (opt_.noise && line_.isOpen()) wake = std::min(wake, nextNoise_);
+        if (quit_) break;
+
+        pollfd fds[3] = {{signalFd, POLLIN, 0}, {line_.master(), POLLIN, 0}, {stdinOpen ? STDIN_FILENO : -1, POLLIN, 0}};
+        timespec timeout{};
+        timespec* tp = nullptr;
+        if (wake != Clock::time_point::max()) {
+            auto left = std::max(wake - Clock::now(), Clock::duration::zero());
+            auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+            timeout.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+            timeout.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+            tp = &timeout;
+        }
+        if (::ppoll(fds, 3, tp, nullptr) < 0) {
+            if (errno == EINTR) continue;
+            throw std::runtime_error(std::string("poll failed: ") + std::strerror(errno));
+        }
+        if (fds[0].revents & POLLIN) {
+            signalfd_siginfo info{};
+            if (::read(signalFd, &info, sizeof info) > 0)
+                std::printf("vostel-sim: ending on signal %u\n", info.ssi_signo);
+            break;
+        }
+        if (fds[1].revents & POLLIN) readProgram();
+        // At the end of standard input the steps already read still run and the line stays up.
+        if (fds[2].revents & (POLLIN | POLLHUP | POLLERR)) stdinOpen = readStdin(interactive);
+    }
+    line_.close();
+    link_.remove();
+    return 0;
+}
+
+// The records of a library file as buttons named by their IDs. Records that
+// cannot be sent (no packet, a value that is no duration byte) are left out
+// with a note; keys 1-9 then a-z (except the command keys) press them.
+std::vector<Button> libraryButtons(const std::string& file) {
+    vostel::SignalLibrary records = vostel::readLibraryFile(file);
+    std::vector<Button> buttons;
+    const std::string keys = "123456789abcdefghijklmnopstvwxyz";
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const vostel::SignalRecord& r = records[i];
+        std::string id = vostel::cp1252ToUtf8(r.id);
+        if (!r.packet) {
+            std::fprintf(stderr, "vostel-sim: record %zu (\"%s\") has no packet; left out\n", i, id.c_str());
+            continue;
+        }
+        auto bad = std::find_if(r.packet->begin(), r.packet->end(), [](int v) { return v < 0 || v > 254; });
+        if (bad != r.packet->end()) {
+            std::fprintf(stderr, "vostel-sim: record %zu (\"%s\") holds %d, which the unit cannot send; left out\n",
+                         i, id.c_str(), int(*bad));
+            continue;
+        }
+        Button b{id, std::vector<int>(r.packet->begin(), r.packet->end()), 0, aliasOf(i)};
+        if (buttons.size() < keys.size()) b.key = keys[buttons.size()];
+        buttons.push_back(std::move(b));
+    }
+    if (buttons.empty()) throw std::runtime_error(file + " holds no record that can be sent");
+    return buttons;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    Options opt;
+    std::vector<Button> buttons;
+    std::vector<Step> schedule;
+    std::string raw;
+    try {
+        opt = parseOptions(argc, argv);
+        for (int i = 1; i < argc; ++i)
+            if (std::string(argv[i]) == "--help") {
+                std::printf("%s%s", kUsage, kScheduleHelp);
+                return 0;
+            }
+        buttons = opt.library ? libraryButtons(*opt.library) : demoRemote();
+        if (opt.list) {
+            for (const Button& b : buttons) {
+                std::printf("%s", b.name.c_str());
+                for (int d : b.durations) std::printf(" %d", d);
+                std::printf("\n");
+            }
+            return 0;
+        }
+        if (opt.raw) raw = readWholeFile(*opt.raw);
+        if (opt.play && *opt.play != "-") schedule = parseSchedule(*opt.play, buttons);
+        else if (!opt.play && opt.raw) schedule = parseSchedule("init,raw", buttons);
+        else if (!opt.play && opt.library && !isatty(STDIN_FILENO)) schedule = parseSchedule("init,all", buttons);
+        for (const Step& s : schedule)
+            if (s.kind == Step::Raw && !opt.raw) throw UsageError("the step 'raw' needs --raw FILE");
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "vostel-sim: %s\n", e.what());
+        return 2;
+    } catch (const std::invalid_argument& e) {
+        std::fprintf(stderr, "vostel-sim: --play: %s\n", e.what());
+        return 2;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vostel-sim: %s\n", e.what());
+        return 1;
+    }
+
+    // Signals are read from a descriptor in the main loop, so ending on Ctrl+C
+    // or SIGTERM runs the ordinary clean-up (link removed, terminal restored).
+    sigset_t mask;
+    sigemptyset(&mask);
+    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&mask, s);
+    sigprocmask(SIG_BLOCK, &mask, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+    int signalFd = signalfd(-1, &mask, SFD_CLOEXEC);
+    if (signalFd < 0) {
+        std::fprintf(stderr, "vostel-sim: cannot watch signals: %s\n", std::strerror(errno));
+        return 1;
+    }
+    bool interactive = !opt.play && !opt.raw && isatty(STDIN_FILENO);
+    bool fromStdin = opt.play && *opt.play == "-";
+    try {
+        Emulator emulator(opt, std::move(buttons), std::move(raw));
+        return emulator.run(signalFd, interactive, std::move(schedule), fromStdin);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vostel-sim: %s\n", e.what());
+        return 1;
+    }
+}

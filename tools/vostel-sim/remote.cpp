@@ -1,0 +1,70 @@
+#include "remote.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace vostel::sim {
+
+namespace {
+
+// Durations in units of 40 us: leader 9 ms pulse and 4.5 ms space; bits are a
+// 0.56 ms pulse and a 0.56 ms or 1.68 ms space. Short and long spaces differ by
+// 28 units, so two different codes never come within the receiver program's
+// tolerance of 20, even with jitter.
+constexpr int kLeaderPulse = 225;
+constexpr int kLeaderSpace = 112;
+constexpr int kBitPulse = 14;
+constexpr int kShortSpace = 14;
+constexpr int kLongSpace = 42;
+
+std::vector<int> necCode(std::uint8_t address, std::uint8_t command) {
+    std::vector<int> d{kLeaderPulse, kLeaderSpace};
+    std::uint32_t bits = address | (std::uint32_t(std::uint8_t(~address)) << 8) |
+                         (std::uint32_t(command) << 16) | (std::uint32_t(std::uint8_t(~command)) << 24);
+    for (int i = 0; i < 32; ++i) {
+        d.push_back(kBitPulse);
+        d.push_back((bits >> i) & 1u ? kLongSpace : kShortSpace);
+    }
+    d.push_back(kBitPulse);
+    return d;
+}
+
+}  // namespace
+
+std::string aliasOf(std::size_t index) {
+    char text[24];
+    std::snprintf(text, sizeof text, "#%zu", index);
+    return text;
+}
+
+std::vector<Button> demoRemote() {
+    constexpr std::uint8_t kAddress = 0x04;
+    std::vector<Button> buttons{
+        {"power", necCode(kAddress, 0x08), 'p', {}}, {"vol+", necCode(kAddress, 0x02), '+', {}},
+        {"vol-", necCode(kAddress, 0x03), '-', {}},  {"mute", necCode(kAddress, 0x09), 'm', {}},
+        {"ch+", necCode(kAddress, 0x00), 'c', {}},   {"ch-", necCode(kAddress, 0x01), 'v', {}},
+        {"1", necCode(kAddress, 0x11), '1', {}},     {"2", necCode(kAddress, 0x12), '2', {}},
+        {"3", necCode(kAddress, 0x13), '3', {}},
+    };
+    for (std::size_t i = 0; i < buttons.size(); ++i) buttons[i].alias = aliasOf(i);
+    return buttons;
+}
+
+std::string packetBytes(const std::vector<int>& durations, int jitter, std::mt19937& rng) {
+    std::string bytes(1, char(0xFE));
+    std::uniform_int_distribution<int> shift(-jitter, jitter);
+    for (int d : durations) {
+        int v = jitter > 0 ? std::clamp(d + shift(rng), 1, 253) : d;
+        bytes.push_back(char(v));
+    }
+    bytes.push_back(char(0xFF));
+    return bytes;
+}
+
+const Button* findButton(const std::vector<Button>& buttons, const std::string& name) {
+    for (const Button& b : buttons)
+        if (b.name == name || b.alias == name) return &b;
+    return nullptr;
+}
+
+}  // namespace vostel::sim

@@ -1,0 +1,86 @@
+#include "schedule.h"
+
+#include <cctype>
+#include <stdexcept>
+
+namespace vostel::sim {
+
+const char* const kScheduleHelp =
+    "SPEC is a comma-separated list of steps, run in order:\n"
+    "  NAME      press the button NAME once (or #N: button number N, from 0)\n"
+    "  NAMExK    hold the button: K packets, one every 110 ms\n"
+    "  500ms 2s  wait (a step starts when the previous packet has been sent)\n"
+    "  init      wait until the program has sent its initialisation command\n"
+    "  unplug    close the pseudo-terminal, as if the receiver were unplugged\n"
+    "  plug      plug it in again: a new pseudo-terminal behind the same port link\n"
+    "  raw       send the --raw file\n"
+    "  all       press every button once, 500 ms apart\n"
+    "  quit      end vostel-sim\n"
+    "  SPEC - reads steps from standard input, one or more per line, as they come.\n";
+
+namespace {
+
+std::string trim(const std::string& s) {
+    std::size_t b = s.find_first_not_of(" \t\r\n");
+    if (b == std::string::npos) return {};
+    std::size_t e = s.find_last_not_of(" \t\r\n");
+    return s.substr(b, e - b + 1);
+}
+
+bool allDigits(const std::string& s) {
+    if (s.empty() || s.size() > 6) return false;
+    for (char c : s)
+        if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+    return true;
+}
+
+// "250ms", "2s", "1.5s"; false when the text is no duration.
+bool parseDuration(const std::string& s, std::chrono::milliseconds& out) {
+    std::size_t unit = s.find_first_not_of("0123456789.");
+    if (unit == 0 || unit == std::string::npos) return false;
+    std::string number = s.substr(0, unit), suffix = s.substr(unit);
+    if (number.find('.') != number.rfind('.') || number.front() == '.' || number.back() == '.') return false;
+    if (number.size() > 9) return false;
+    double value = std::stod(number);
+    if (suffix == "ms") out = std::chrono::milliseconds(static_cast<long long>(value));
+    else if (suffix == "s") out = std::chrono::milliseconds(static_cast<long long>(value * 1000));
+    else return false;
+    return true;
+}
+
+Step parseStep(const std::string& text, const std::vector<Button>& buttons) {
+    static const std::pair<const char*, Step::Kind> keywords[] = {
+        {"init", Step::Init}, {"unplug", Step::Unplug}, {"plug", Step::Plug},
+        {"raw", Step::Raw},   {"all", Step::All},       {"quit", Step::Quit}};
+    if (const Button* b = findButton(buttons, text)) return {Step::Press, b, 1, {}};
+    for (const auto& [word, kind] : keywords)
+        if (text == word) return {kind, nullptr, 1, {}};
+    std::chrono::milliseconds wait{};
+    if (parseDuration(text, wait)) return {Step::Wait, nullptr, 1, wait};
+    std::size_t x = text.rfind('x');
+    if (x != std::string::npos && x > 0 && allDigits(text.substr(x + 1))) {
+        const Button* b = findButton(buttons, text.substr(0, x));
+        int count = std::stoi(text.substr(x + 1));
+        if (b && count >= 1) return {Step::Press, b, count, {}};
+    }
+    std::string names;
+    for (const Button& b : buttons) names += (names.empty() ? "" : " ") + b.name;
+    throw std::invalid_argument("unknown step '" + text + "' (buttons: " + names + ")");
+}
+
+}  // namespace
+
+std::vector<Step> parseSchedule(const std::string& spec, const std::vector<Button>& buttons) {
+    std::vector<Step> steps;
+    std::size_t start = 0;
+    while (start <= spec.size()) {
+        std::size_t comma = spec.find(',', start);
+        if (comma == std::string::npos) comma = spec.size();
+        std::string item = trim(spec.substr(start, comma - start));
+        if (!item.empty()) steps.push_back(parseStep(item, buttons));
+        start = comma + 1;
+    }
+    return steps;
+}
+
+}  // namespace vostel::sim
