@@ -65,6 +65,12 @@ QtSerialControl::QtSerialControl() {
     QObject::connect(&reopenTimer_, &QTimer::timeout, &reopenTimer_, [this] { tryReopen(); });
 }
 
+QtSerialControl::~QtSerialControl() {
+    // Closing may still emit signals; the handlers must not see a half-destroyed control.
+    QObject::disconnect(&port_, nullptr, nullptr, nullptr);
+    port_.close();
+}
+
 void QtSerialControl::setCommPort(int16_t number) {
     if (open_) throw RuntimeError(kErrPortAlreadyOpen);
     if (number < 1)
@@ -112,9 +118,9 @@ void QtSerialControl::setInputLen(int length) {
 
 void QtSerialControl::setPortOpen(bool open) {
     if (!open) {
+        open_ = lost_ = false;
         reopenTimer_.stop();
         port_.close();
-        open_ = lost_ = false;
         pendingError_.reset();
         inputBuffer_.clear();
         return;
@@ -223,7 +229,9 @@ void QtSerialControl::receive() {
 
 void QtSerialControl::onError(QSerialPort::SerialPortError error) {
     if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError) return;
-    if (configuring_ || !port_.isOpen()) return;
+    // Errors while opening are reported by openDevice(); a lost port reports
+    // once, whatever QSerialPort says afterwards.
+    if (configuring_ || !open_ || lost_) return;
     // A device that is gone keeps the descriptor readable and every read
     // fails; closing at once keeps the event loop from spinning on it.
     port_.close();

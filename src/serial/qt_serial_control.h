@@ -37,6 +37,7 @@ public:
     static constexpr int kReopenIntervalMs = 1000;
 
     QtSerialControl();
+    ~QtSerialControl() override;
 
     // 8002 below 1; 8005 while the port is open.
     void setCommPort(int16_t number) override;
