@@ -106,7 +106,11 @@ void QtSerialControl::setSettings(const std::string& settings) {
     else throw badSettings(settings);
 
     settings_ = parsed;
-    if (open_ && !lost_ && !applySettings())
+    if (!open_ || lost_) return;  // applied when the port opens
+    configuring_ = true;
+    const bool applied = applySettings();
+    configuring_ = false;
+    if (!applied)
         throw RuntimeError(kErrCommState, "Could not set comm state: " + describe() + " refused \"" + settings +
                                               "\" (" + port_.errorString().toStdString() + ")");
 }
