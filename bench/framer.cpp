@@ -39,7 +39,8 @@ void frame(benchmark::State& state) {
         }
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * stream.size()));
-    state.counters["packets/s"] = benchmark::Counter(static_cast<double>(packets), benchmark::Counter::kIsRate);
+    state.counters["packets/s"] =
+        benchmark::Counter(static_cast<double>(packets), benchmark::Counter::kIsRate);
 }
 
 }  // namespace

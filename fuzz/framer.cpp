@@ -83,7 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
         if (chunk.size() >= vostel::Decoder::kMaxText)
             check(error == 6 && packets == 0 && fragment == before, "an oversized chunk changes nothing");
-        if (chunk.empty()) check(error == -1 && packets == 0 && fragment == before, "an empty chunk changes nothing");
+        if (chunk.empty())
+            check(error == -1 && packets == 0 && fragment == before, "an empty chunk changes nothing");
         if (error == 0 && packets == 0 && !before.empty() && chunk[0] != '\xFE')
             check(fragment == before || fragment.empty(), "a framing error keeps the fragment");
     }

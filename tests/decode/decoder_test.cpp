@@ -280,8 +280,8 @@ TEST(Decoder, APendingPacketTooLongToFinishIsDroppedWithOverflow) {
 
     // A chunk that ends the pending packet beyond the limit drops it, also
     // when the next packet follows in the same chunk (the rest is discarded).
-    for (const std::string& tail : {std::string(1000, '\x11') + bytes({0xFF}),
-                                    std::string(1000, '\x11') + bytes({0xFF}) + packet}) {
+    for (const std::string& tail :
+         {std::string(1000, '\x11') + bytes({0xFF}), std::string(1000, '\x11') + bytes({0xFF}) + packet}) {
         Decoder e = withFragment(bytes({0xFE}));
         feed(e, std::string(32000, '\x11'));
         o = feed(e, tail);

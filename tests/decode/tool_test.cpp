@@ -71,12 +71,12 @@ const std::string kErr0 = "error 0 (Application-defined or object-defined error)
 
 TEST_F(DecodeTool, HexLinesAreChunksNumberedByLine) {
     const std::string input =
-        "fe 10 20 30 ff\n"        // 1: a whole packet
-        "\n"                      // 2: empty, not handed over
-        "FE1020\n"                // 3: blanks optional, upper case
+        "fe 10 20 30 ff\n"             // 1: a whole packet
+        "\n"                           // 2: empty, not handed over
+        "FE1020\n"                     // 3: blanks optional, upper case
         "30 ff fe 40 50 60 ff 00\r\n"  // 4: two packets, then the fault
-        "  fe 10 fe  \n"          // 5: a fragment holding 254
-        "20 30 ff";               // 6: last line without a line break
+        "  fe 10 fe  \n"               // 5: a fragment holding 254
+        "20 30 ff";                    // 6: last line without a line break
     Result r = decode({"--hex"}, input);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
@@ -84,19 +84,23 @@ TEST_F(DecodeTool, HexLinesAreChunksNumberedByLine) {
               "chunk 1: packet 16 32 48\n"
               "chunk 4: packet 16 32 48\n"
               "chunk 4: packet 64 80 96\n"
-              "chunk 4: " + kErr0 + "\n"
-              "chunk 6: packet 16 254 32 48\n");
+              "chunk 4: " +
+                  kErr0 +
+                  "\n"
+                  "chunk 6: packet 16 254 32 48\n");
 }
 
 TEST_F(DecodeTool, RawInputInChunksOfN) {
     std::string stream = "\xFE\x10\x20\x30\xFF\xFE\x40\x50\x60\xFF\x30\xFF";
     const std::string path = file("capture.bin", stream);
-    EXPECT_EQ(decode({path}).out, "chunk 1: packet 16 32 48\nchunk 1: packet 64 80 96\nchunk 1: " + kErr0 + "\n");
+    EXPECT_EQ(decode({path}).out,
+              "chunk 1: packet 16 32 48\nchunk 1: packet 64 80 96\nchunk 1: " + kErr0 + "\n");
     Result r = decode({"--chunk", "3", path});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out,
               "chunk 2: packet 16 32 48\n"
-              "chunk 4: " + kErr0 + "\n");
+              "chunk 4: " +
+                  kErr0 + "\n");
     // Standard input, with or without "-".
     EXPECT_EQ(decode({"--chunk", "3"}, stream).out, r.out);
     EXPECT_EQ(decode({"--chunk", "3", "-"}, stream).out, r.out);

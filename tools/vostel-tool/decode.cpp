@@ -104,8 +104,8 @@ int cmdDecode(const Args& args) {
             const std::string& n = args[++i];
             auto [end, ec] = std::from_chars(n.data(), n.data() + n.size(), chunkSize);
             if (ec != std::errc() || end != n.data() + n.size() || chunkSize < 1 || chunkSize > kMaxChunk)
-                return fail("--chunk takes a number from 1 to " + std::to_string(kMaxChunk) + ", not '" + n + "'",
-                            2);
+                return fail(
+                    "--chunk takes a number from 1 to " + std::to_string(kMaxChunk) + ", not '" + n + "'", 2);
         } else if (a == "-h" || a == "--help") {
             std::fputs(kDecodeUsage, stdout);
             return 0;
@@ -137,10 +137,12 @@ int cmdDecode(const Args& args) {
         std::string line, chunk;
         bool more = true;
         for (std::size_t k = 1; more; ++k) {
-            if (!readLine(in, line, more)) return fail("cannot read " + name + ": " + std::strerror(errno), 1);
+            if (!readLine(in, line, more))
+                return fail("cannot read " + name + ": " + std::strerror(errno), 1);
             if (!more && line.empty()) break;
             if (!parseHexLine(line, chunk))
-                return fail(name + ", line " + std::to_string(k) + ": not hexadecimal byte pairs: " + line, 1);
+                return fail(name + ", line " + std::to_string(k) + ": not hexadecimal byte pairs: " + line,
+                            1);
             frameChunk(decoder, k, chunk, out);
         }
     } else {
