@@ -138,7 +138,7 @@ TEST_F(OcrTest, FirstMatchInIndexOrderWins) {
 TEST_F(OcrTest, BlockComparisonAgreesWithTheElementRule) {
     std::mt19937 rng(7);
     std::uniform_int_distribution<int> value(-32768, 32767);
-    for (std::size_t n : {0u, 1u, 3u, 15u, 16u, 17u, 31u, 32u, 33u, 100u, 257u}) {
+    for (std::size_t n : {0u, 1u, 3u, 15u, 16u, 17u, 31u, 32u, 33u, 63u, 64u, 65u, 100u, 257u}) {
         Packet stored(n);
         for (auto& e : stored) e = static_cast<int16_t>(value(rng));
         SignalLibrary lib{{stored, "x"}};
