@@ -202,7 +202,7 @@ protected:
 
 TEST_F(SimTest, LinksItsLineAsAPortPrintsWhatTheProgramSendsAndSendsPackets) {
     Sim sim(dir.path, {"--port", "3", "--play", "init,power"});
-    std::string first = sim.waitForLine("vostel-sim:");
+    std::string first = sim.waitForLine("port prompt");
     EXPECT_NE(first.find("type 3 "), std::string::npos) << first;
     fs::path link = ports() / "com3";
     ASSERT_TRUE(fs::is_symlink(link));
@@ -233,7 +233,7 @@ TEST_F(SimTest, LinksItsLineAsAPortPrintsWhatTheProgramSendsAndSendsPackets) {
 TEST_F(SimTest, SendsAtTheLineRateAndRepeatsAHeldButtonEvery110Ms) {
     std::vector<int> volUp = listedDurations(dir.path, "vol+");
     Sim sim(dir.path, {"--play", "init,vol+x3", "--jitter", "0"});
-    ASSERT_FALSE(sim.waitForLine("vostel-sim:").empty());
+    ASSERT_FALSE(sim.waitForLine("port prompt").empty());
     Port port(ports() / "com1");
     ASSERT_TRUE(port.ok());
     port.write("ATV1Q0\r");
@@ -273,7 +273,7 @@ TEST_F(SimTest, SendsAtTheLineRateAndRepeatsAHeldButtonEvery110Ms) {
 TEST_F(SimTest, RemovesItsLinkOnSigtermAndOnCtrlC) {
     for (int sig : {SIGTERM, SIGINT}) {
         Sim sim(dir.path, {"--port", "2", "--play", "init"});
-        ASSERT_FALSE(sim.waitForLine("vostel-sim:").empty());
+        ASSERT_FALSE(sim.waitForLine("port prompt").empty());
         ASSERT_TRUE(fs::is_symlink(ports() / "com2"));
         sim.signal(sig);
         EXPECT_EQ(sim.wait(), 0) << "signal " << sig;
@@ -288,16 +288,16 @@ TEST_F(SimTest, TakesTheLowestFreePortAndReusesOnlyLinksLeftByADeadEmulator) {
     fs::create_symlink("/dev/ttyUSB7", ports() / "com4");         // a receiver that is unplugged
     {
         Sim sim(dir.path, {"--play", "init"});
-        EXPECT_NE(sim.waitForLine("vostel-sim:").find("type 2 "), std::string::npos);
+        EXPECT_NE(sim.waitForLine("port prompt").find("type 2 "), std::string::npos);
         EXPECT_NE(fs::read_symlink(ports() / "com2").string(), "/dev/pts/99999");
         Sim second(dir.path, {"--play", "init"});
-        EXPECT_NE(second.waitForLine("vostel-sim:").find("type 3 "), std::string::npos);
+        EXPECT_NE(second.waitForLine("port prompt").find("type 3 "), std::string::npos);
     }
     EXPECT_EQ(fs::read_symlink(ports() / "com1"), "/dev/null");
     EXPECT_EQ(fs::read_symlink(ports() / "com4"), "/dev/ttyUSB7");
 
     Sim taken(dir.path, {"--port", "4"});
-    EXPECT_NE(taken.waitForLine("vostel-sim:").find("com4 already exists"), std::string::npos);
+    EXPECT_NE(taken.waitForLine("already exists").find("com4 already exists"), std::string::npos);
     EXPECT_EQ(taken.wait(), 1);
     EXPECT_EQ(fs::read_symlink(ports() / "com4"), "/dev/ttyUSB7");
 }
@@ -339,7 +339,7 @@ TEST_F(SimTest, ReplaysARawCaptureAfterTheInitialisationCommand) {
     std::string capture = "\x12\xFE\x10\x20\x30\xFF\xFE\x05";
     std::ofstream(dir.path / "capture.bin", std::ios::binary) << capture;
     Sim sim(dir.path, {"--raw", (dir.path / "capture.bin").string()});
-    ASSERT_FALSE(sim.waitForLine("vostel-sim:").empty());
+    ASSERT_FALSE(sim.waitForLine("port prompt").empty());
     Port port(ports() / "com1");
     port.write("ATV1Q0\r");
     EXPECT_EQ(joined(port.read(capture.size())), capture);
@@ -347,7 +347,7 @@ TEST_F(SimTest, ReplaysARawCaptureAfterTheInitialisationCommand) {
 
 TEST_F(SimTest, TakesStepsFromStandardInputAndUnplugsAndPlugsTheLine) {
     Sim sim(dir.path, {"--play", "-", "--jitter", "0"});
-    ASSERT_FALSE(sim.waitForLine("vostel-sim:").empty());
+    ASSERT_FALSE(sim.waitForLine("port prompt").empty());
     std::string firstDevice = fs::read_symlink(ports() / "com1");
     std::size_t size = listedDurations(dir.path, "mute").size() + 2;
     {
@@ -375,7 +375,7 @@ TEST_F(SimTest, TakesStepsFromStandardInputAndUnplugsAndPlugsTheLine) {
 
 TEST_F(SimTest, NoiseSendsJunkAndCutPacketsBetweenGoodOnes) {
     Sim sim(dir.path, {"--noise", "--seed", "7", "--play", "init,powerx40"});
-    ASSERT_FALSE(sim.waitForLine("vostel-sim:").empty());
+    ASSERT_FALSE(sim.waitForLine("port prompt").empty());
     Port port(ports() / "com1");
     port.write("ATV1Q0\r");
     std::string stream = joined(port.read(100000, 6s));
@@ -402,7 +402,7 @@ TEST_F(SimTest, SendsTheRecordsOfALibraryFile) {
                               {vostel::Packet{40, 41, 42, 43}, "sendkeys:abc"}};
     vostel::writeLibraryFile(dir.path / "irdata.txt", lib);
     Sim sim(dir.path, {"--library", (dir.path / "irdata.txt").string(), "--jitter", "0"});
-    ASSERT_FALSE(sim.waitForLine("vostel-sim:").empty());
+    ASSERT_FALSE(sim.waitForLine("port prompt").empty());
     Port port(ports() / "com1");
     port.write("ATV1Q0\r");
     EXPECT_EQ(joined(port.read(11)), std::string("\xFE\x0A\xC8\x23\xFF\xFE\x28\x29\x2A\x2B\xFF"));

@@ -335,6 +335,7 @@ void Emulator::readProgram() {
         std::size_t at;
         while ((at = received_.find(kInitCommand)) != std::string::npos) {
             ++initsSeen_;
+            std::printf("received the initialisation command\n");
             received_.erase(0, at + sizeof kInitCommand - 1);
         }
         if (received_.size() > 64) received_.erase(0, received_.size() - 16);

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# LoadIRData on a library written by vostel-tool import, then recognition of
+# its signals; a "sendkeys:" ID types into a separate focused window, also
+# while its button is held, at most once per 0.35 s.
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+e2e_init
+e2e_start_xvfb
+e2e_start_sim
+work=$E2E_DIR/work
+mkdir -p "$work"
+packet() { e2e_durations "$1" | tr ' ' ','; }
+cat >"$E2E_DIR/library.json" <<JSON
+{"records": [
+  {"id": "power", "packet": [$(packet power)]},
+  {"id": "sendkeys:abc", "packet": [$(packet vol-)]},
+  {"id": "eins", "packet": [$(packet 1)]}
+]}
+JSON
+"$VOSTEL_TOOL" import "$E2E_DIR/library.json" "$work/irdata.txt"
+e2e_connect "$work"
+
+keys=$E2E_DIR/keys.txt
+"$VOSTEL_KEYTARGET" "$keys" </dev/null >/dev/null 2>&1 &
+E2E_PIDS+=($!)
+target=$(e2e_window vostel-keytarget)
+e2e_wait_for 10 test -s "$keys" || e2e_fail "the key target did not get the focus"
+typed() { tail -n +2 "$keys"; }
+
+# Not loaded yet: nothing is recognised.
+e2e_sim power
+e2e_wait_sim '^sent: power$'
+sleep 0.5
+[ -z "$(e2e_log_text)" ] || e2e_fail "recognised before the library was loaded"
+
+e2e_click_main "$E2E_LOAD_X" "$E2E_LOAD_Y"
+e2e_sim "power, 400ms, 1"
+e2e_wait_sim '^sent: 1$'
+e2e_wait_log_top eins
+[ "$(e2e_log_text)" = "$(printf 'eins\npower')" ] || e2e_fail "log: $(e2e_log_text)"
+
+# The sendkeys ID types "abc" into the focused key target.
+e2e_focus "$target"
+e2e_sim vol-
+e2e_wait_for 5 eval '[ "$(typed)" = abc ]' || e2e_fail "the key target holds '$(typed)', expected abc"
+
+# Held: ten packets in about 1.1 s give two to four actions, never ten.
+sleep 0.5
+e2e_focus "$target"
+e2e_sim "vol-x10"
+e2e_wait_sim '^sent: vol-$' 11
+sleep 0.8
+text=$(typed)
+held=$((${#text} / 3 - 1))
+[ "$text" = "$(printf 'abc%.0s' $(seq $((held + 1))))" ] || e2e_fail "the key target holds '$text'"
+[ "$held" -ge 2 ] && [ "$held" -le 4 ] || e2e_fail "a held button acted $held times in 1.1 s"
+logged=$(e2e_log_text | grep -c '^sendkeys:abc$')
+[ "$logged" = $((held + 1)) ] || e2e_fail "$logged log entries for $((held + 1)) actions"
+echo "ok (held button acted $held times)"
