@@ -43,12 +43,13 @@ struct TempDir {
 // A vostel-sim process with its standard input and output on pipes.
 class Sim {
 public:
-    Sim(const fs::path& config, std::vector<std::string> args) {
+    // With `terminal`, the emulator's standard input is that terminal instead of a pipe.
+    Sim(const fs::path& config, std::vector<std::string> args, int terminal = -1) {
         int in[2], out[2];
         if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
         posix_spawn_file_actions_t fa;
         posix_spawn_file_actions_init(&fa);
-        posix_spawn_file_actions_adddup2(&fa, in[0], 0);
+        posix_spawn_file_actions_adddup2(&fa, terminal >= 0 ? terminal : in[0], 0);
         posix_spawn_file_actions_adddup2(&fa, out[1], 1);
         posix_spawn_file_actions_adddup2(&fa, out[1], 2);
         args.insert(args.begin(), VOSTEL_SIM);
@@ -371,6 +372,39 @@ TEST_F(SimTest, TakesStepsFromStandardInputAndUnplugsAndPlugsTheLine) {
     EXPECT_EQ(sim.wait(), 0);
     EXPECT_FALSE(fs::is_symlink(ports() / "com1"));
     (void)firstDevice;
+}
+
+TEST_F(SimTest, InteractiveKeysPressButtonsAndTheTerminalIsRestored) {
+    int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    int terminal = ::open(ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(terminal, 0);
+    termios before{};
+    tcgetattr(terminal, &before);
+    ASSERT_TRUE(before.c_lflag & ICANON);
+    {
+        Sim sim(dir.path, {"--jitter", "0"}, terminal);
+        ASSERT_FALSE(sim.waitForLine("port prompt").empty());
+        EXPECT_NE(sim.waitForLine("keys:").find("p=power"), std::string::npos);
+        termios during{};
+        tcgetattr(terminal, &during);
+        EXPECT_FALSE(during.c_lflag & (ICANON | ECHO)) << "keys are taken one by one, unechoed";
+        Port port(ports() / "com1");
+        std::size_t size = listedDurations(dir.path, "mute").size() + 2;
+        ASSERT_EQ(::write(master, "m", 1), 1);
+        EXPECT_EQ(sim.waitForLine("sent:"), "sent: mute");
+        EXPECT_EQ(joined(port.read(size)).size(), size);
+        ASSERT_EQ(::write(master, "q", 1), 1);
+        EXPECT_EQ(sim.wait(), 0);
+    }
+    termios after{};
+    tcgetattr(terminal, &after);
+    EXPECT_EQ(after.c_lflag, before.c_lflag);
+    EXPECT_FALSE(fs::is_symlink(ports() / "com1"));
+    ::close(terminal);
+    ::close(master);
 }
 
 TEST_F(SimTest, NoiseSendsJunkAndCutPacketsBetweenGoodOnes) {
