@@ -231,6 +231,36 @@ TEST_F(SimTest, LinksItsLineAsAPortPrintsWhatTheProgramSendsAndSendsPackets) {
     }
 }
 
+TEST_F(SimTest, DemoButtonsAreRealisticAndNeverMistakenForEachOther) {
+    Sim sim(dir.path, {"--list"});
+    std::vector<std::pair<std::string, std::vector<int>>> buttons;
+    for (std::string line; !(line = sim.waitForLine(" ", 2s)).empty();) {
+        std::istringstream in(line);
+        std::string name;
+        in >> name;
+        std::vector<int> d;
+        for (int v; in >> v;) d.push_back(v);
+        buttons.emplace_back(name, d);
+    }
+    ASSERT_GE(buttons.size(), 6u);
+    for (const auto& [name, d] : buttons) {
+        EXPECT_GE(d.size(), 30u) << name;
+        EXPECT_LE(d.size(), 100u) << name;
+        for (int v : d) EXPECT_TRUE(v >= 3 && v <= 251) << name << ": " << v << " leaves no room for jitter";
+    }
+    // The receiving program matches within 20 units per duration. Two buttons
+    // must differ somewhere by more than that plus twice the default jitter.
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        for (std::size_t j = i + 1; j < buttons.size(); ++j) {
+            const auto& a = buttons[i].second;
+            const auto& b = buttons[j].second;
+            if (a.size() != b.size()) continue;
+            int widest = 0;
+            for (std::size_t k = 0; k < a.size(); ++k) widest = std::max(widest, std::abs(a[k] - b[k]));
+            EXPECT_GT(widest, 20 + 2 * 2) << buttons[i].first << " and " << buttons[j].first;
+        }
+}
+
 TEST_F(SimTest, SendsAtTheLineRateAndRepeatsAHeldButtonEvery110Ms) {
     std::vector<int> volUp = listedDurations(dir.path, "vol+");
     Sim sim(dir.path, {"--play", "init,vol+x3", "--jitter", "0"});
