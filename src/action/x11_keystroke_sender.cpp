@@ -15,7 +15,6 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
-#include <thread>
 #include <utility>
 
 #include "action/keys.h"
@@ -28,9 +27,10 @@ namespace {
 constexpr int kErrNoDisplay = 68;  // "Device unavailable"
 constexpr int kErrRefused = 57;    // "Device I/O error"
 
-// Pause before a spare key code is bound anew within one description, so that
-// receiving programs have read the previous binding.
-constexpr auto kRebindPause = std::chrono::milliseconds(100);
+// How long a spare key code keeps a character after it was last typed before
+// it may be bound to another one: a busy receiving program may read the
+// keyboard map well after the keys arrived.
+constexpr auto kBindingRest = std::chrono::seconds(1);
 
 [[noreturn]] void fail(int number, const std::string& what) {
     throw RuntimeError(number, std::string(standardErrorText(number)) + ": " + what);
@@ -293,14 +293,14 @@ private:
     std::array<ModifierKey, 4> modKeys_;  // Shift, Ctrl, Alt, AltGr (level 3)
 };
 
-std::string describe(const KeyEvent& e) {
-    if (e.kind == KeyEvent::Kind::Char) {
+std::string describe(const Wanted& w) {
+    if ((w.same & 0xFF000000) == 0x01000000) {  // a character
         std::string quoted(1, '\'');
-        quoted += encodeUtf8(std::u32string(1, e.ch));
+        quoted += encodeUtf8(std::u32string(1, static_cast<char32_t>(w.same & 0xFFFFFF)));
         quoted += '\'';
         return quoted;
     }
-    const char* name = XKeysymToString(namedKeysym(e.key));
+    const char* name = XKeysymToString(w.sym);
     return std::string("the key ") + (name ? name : "?");
 }
 
@@ -327,36 +327,24 @@ private:
     std::array<bool, 256> down_{};
 };
 
-// One run of typing: the events in [pos, end) share one keyboard map.
+// One description being typed.
 class Typing {
 public:
-    Typing(Display* d, std::vector<SpareKeyBinding>& bindings, unsigned long& uses)
-        : d_(d), bindings_(bindings), uses_(uses), keys_(d) {}
+    Typing(Display* d, std::vector<SpareKeyBinding>& bindings)
+        : d_(d), bindings_(bindings), keys_(d) {}
 
     void run(const std::vector<KeyEvent>& events) {
-        std::size_t pos = 0;
-        bool first = true;
+        auto layout = std::make_unique<Layout>(d_);
+        forgetLostBindings(*layout);
+        std::vector<Wanted> missing = plan(*layout, events);
+        if (!missing.empty()) {
+            bind(*layout, missing);
+            trap_.check(d_, "a change of the keyboard map");
+            layout = std::make_unique<Layout>(d_);
+        }
         try {
-            while (pos < events.size()) {
-                auto layout = std::make_unique<Layout>(d_);
-                forgetLostBindings(*layout);
-                std::vector<Wanted> missing;
-                std::vector<unsigned> used;
-                std::size_t end = plan(*layout, events, pos, missing, used);
-                if (!missing.empty()) {
-                    bind(*layout, missing, used);
-                    trap_.check(d_, "a change of the keyboard map");
-                    layout = std::make_unique<Layout>(d_);
-                }
-                if (first) releaseHeldModifiers(*layout);
-                first = false;
-                type(*layout, events, pos, end);
-                pos = end;
-                if (pos < events.size()) {
-                    XSync(d_, False);
-                    std::this_thread::sleep_for(kRebindPause);
-                }
-            }
+            releaseHeldModifiers(*layout);
+            type(*layout, events);
         } catch (...) {
             finish();
             throw;
@@ -373,27 +361,31 @@ private:
         });
     }
 
-    bool isBinding(unsigned code) const {
-        return std::any_of(bindings_.begin(), bindings_.end(),
-                           [&](const SpareKeyBinding& b) { return b.code == code; });
+    SpareKeyBinding* binding(unsigned code) {
+        for (SpareKeyBinding& b : bindings_)
+            if (b.code == code) return &b;
+        return nullptr;
     }
 
-    std::vector<unsigned> spareCodes(const Layout& layout) const {
+    std::vector<unsigned> spareCodes(const Layout& layout) {
         std::vector<unsigned> codes;
         for (int code = layout.minCode(); code <= layout.maxCode(); ++code)
-            if (layout.isEmpty(code) && !isBinding(static_cast<unsigned>(code)))
+            if (layout.isEmpty(code) && !binding(static_cast<unsigned>(code)))
                 codes.push_back(static_cast<unsigned>(code));
         return codes;
     }
 
-    // Finds how far from `pos` the events can be typed with one set of new
-    // bindings; collects the symbols to bind and the bindings in use.
-    std::size_t plan(const Layout& layout, const std::vector<KeyEvent>& events, std::size_t pos,
-                     std::vector<Wanted>& missing, std::vector<unsigned>& used) {
-        std::size_t free = spareCodes(layout).size() + bindings_.size();
-        std::size_t end = pos;
-        for (; end < events.size(); ++end) {
-            const KeyEvent& e = events[end];
+    // Bindings free for another character: not needed now, and at rest.
+    bool reusable(const SpareKeyBinding& b) const {
+        return std::find(used_.begin(), used_.end(), b.code) == used_.end() &&
+               now_ - b.lastUse >= kBindingRest;
+    }
+
+    // Checks that every key can be typed, before anything is, and collects
+    // the keysyms the keyboard map lacks.
+    std::vector<Wanted> plan(const Layout& layout, const std::vector<KeyEvent>& events) {
+        std::vector<Wanted> missing;
+        for (const KeyEvent& e : events) {
             if (e.kind == KeyEvent::Kind::Press && !layout.key(e.modifier).code) {
                 static constexpr const char* names[] = {"Shift", "Ctrl", "Alt"};
                 fail(kErrInvalidCall, std::string("the keyboard map has no ") +
@@ -402,51 +394,49 @@ private:
             if (!typesKey(e)) continue;
             Wanted w = wantedFor(e);
             if (std::optional<Stroke> s = layout.find(w)) {
-                if (isBinding(s->code) &&
-                    std::find(used.begin(), used.end(), s->code) == used.end()) {
-                    if (missing.size() + used.size() + 1 > free) break;
-                    used.push_back(s->code);
-                }
-                continue;
+                if (binding(s->code)) used_.push_back(s->code);
+            } else if (std::find(missing.begin(), missing.end(), w) == missing.end()) {
+                missing.push_back(w);
             }
-            if (std::find(missing.begin(), missing.end(), w) != missing.end()) continue;
-            if (missing.size() + used.size() + 1 > free) break;
-            missing.push_back(w);
         }
-        if (end == pos)
-            fail(kErrInvalidCall, "cannot type " + describe(events[pos]) +
-                                      ": the keyboard map lacks it and has no spare key code");
-        return end;
+        if (missing.empty()) return missing;
+        std::size_t free = spareCodes(layout).size() +
+                           static_cast<std::size_t>(std::count_if(
+                               bindings_.begin(), bindings_.end(),
+                               [&](const SpareKeyBinding& b) { return reusable(b); }));
+        if (missing.size() > free) {
+            std::string more = missing.size() > 1
+                                   ? " and " + std::to_string(missing.size() - 1) + " more keys"
+                                   : std::string();
+            fail(kErrInvalidCall, "cannot type " + describe(missing.front()) + more +
+                                      " that the keyboard map lacks: only " +
+                                      std::to_string(free) +
+                                      " spare key codes are free (one bound before is free "
+                                      "again a second after it was last typed)");
+        }
+        return missing;
     }
 
-    void bind(const Layout& layout, const std::vector<Wanted>& missing,
-              const std::vector<unsigned>& used) {
+    void bind(const Layout& layout, const std::vector<Wanted>& missing) {
         std::vector<unsigned> spare = spareCodes(layout);
-        std::vector<unsigned> taken = used;
         for (const Wanted& w : missing) {
-            unsigned code;
+            SpareKeyBinding* b = nullptr;
             if (!spare.empty()) {
-                code = spare.front();
+                bindings_.push_back({spare.front(), NoSymbol, {}});
                 spare.erase(spare.begin());
-                bindings_.push_back({code, NoSymbol, 0});
-            } else {  // the least recently used binding not needed now
-                auto it = bindings_.end();
-                for (auto b = bindings_.begin(); b != bindings_.end(); ++b)
-                    if (std::find(taken.begin(), taken.end(), b->code) == taken.end() &&
-                        (it == bindings_.end() || b->lastUse < it->lastUse))
-                        it = b;
-                if (it == bindings_.end()) fail(kErrInvalidCall, "no spare key code is left");
-                code = it->code;
+                b = &bindings_.back();
+            } else {  // the binding at rest the longest
+                for (SpareKeyBinding& c : bindings_)
+                    if (reusable(c) && (!b || c.lastUse < b->lastUse)) b = &c;
             }
-            taken.push_back(code);
             // A letter gets both cases, so Shift and Caps Lock act on it as usual.
             KeySym lower = NoSymbol, upper = NoSymbol;
             XConvertCase(w.sym, &lower, &upper);
             KeySym syms[2] = {lower, upper};
             if (lower == upper) syms[0] = syms[1] = w.sym;
-            XChangeKeyboardMapping(d_, static_cast<int>(code), 2, syms, 1);
-            for (SpareKeyBinding& b : bindings_)
-                if (b.code == code) b = {code, syms[0], ++uses_};
+            XChangeKeyboardMapping(d_, static_cast<int>(b->code), 2, syms, 1);
+            *b = {b->code, syms[0], now_};
+            used_.push_back(b->code);
         }
     }
 
@@ -463,10 +453,8 @@ private:
         }
     }
 
-    void type(const Layout& layout, const std::vector<KeyEvent>& events, std::size_t pos,
-              std::size_t end) {
-        for (std::size_t i = pos; i < end; ++i) {
-            const KeyEvent& e = events[i];
+    void type(const Layout& layout, const std::vector<KeyEvent>& events) {
+        for (const KeyEvent& e : events) {
             int m = static_cast<int>(e.modifier);
             switch (e.kind) {
             case KeyEvent::Kind::Press: {
@@ -481,9 +469,8 @@ private:
                 break;
             default: {
                 std::optional<Stroke> s = layout.find(wantedFor(e));
-                if (!s) fail(kErrInvalidCall, "cannot type " + describe(e));
-                for (SpareKeyBinding& b : bindings_)
-                    if (b.code == s->code) b.lastUse = ++uses_;
+                if (!s) fail(kErrInvalidCall, "cannot type " + describe(wantedFor(e)));
+                if (SpareKeyBinding* b = binding(s->code)) b->lastUse = now_;
                 std::vector<KeyCode> extra;
                 for (unsigned bit = 1; bit < 0x100; bit <<= 1) {
                     if (!(s->mods & bit)) continue;
@@ -511,7 +498,8 @@ private:
 
     Display* d_;
     std::vector<SpareKeyBinding>& bindings_;
-    unsigned long& uses_;
+    const std::chrono::steady_clock::time_point now_ = std::chrono::steady_clock::now();
+    std::vector<unsigned> used_;  // bindings this description types with
     ErrorTrap trap_;
     Keys keys_;
     std::vector<KeyCode> held_;
@@ -578,7 +566,7 @@ Display* X11KeystrokeSender::display() {
 void X11KeystrokeSender::sendKeys(std::string_view keys, bool /*wait*/) {
     std::vector<KeyEvent> events = parseKeys(cp1252ToU32(keys));
     if (events.empty()) return;
-    Typing(display(), bindings_, uses_).run(events);
+    Typing(display(), bindings_).run(events);
 }
 
 }  // namespace vostel

@@ -2,6 +2,7 @@
 // Types key descriptions into the window that has the input focus on an X
 // display, through the XTEST extension. Works in X11 sessions and, under
 // Wayland, for XWayland windows only.
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,13 +14,14 @@ typedef struct _XDisplay Display;
 namespace vostel {
 
 // A character the keyboard map lacks is bound to a spare key code. The
-// binding stays until that code is needed for another character or the
-// sender goes: a receiving program re-reads the map only when it gets to the
-// notice of the change, and must still find the character there then.
+// binding stays until that code is needed for another character (a second
+// after it was last typed at the earliest) or the sender goes: a receiving
+// program re-reads the map only when it gets to the notice of the change, and
+// must still find the character there then.
 struct SpareKeyBinding {
     unsigned code;
     unsigned long sym;
-    unsigned long lastUse;
+    std::chrono::steady_clock::time_point lastUse;
 };
 
 class X11KeystrokeSender final : public KeystrokeSender {
@@ -44,7 +46,6 @@ private:
     std::string displayName_;
     Display* display_ = nullptr;
     std::vector<SpareKeyBinding> bindings_;
-    unsigned long uses_ = 0;
 };
 
 }  // namespace vostel

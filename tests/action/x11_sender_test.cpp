@@ -254,8 +254,8 @@ TEST_F(LiveKeys, CharactersMissingFromTheKeymapGoThroughASpareKey) {
     EXPECT_EQ(keycodesWith(XK_adiaeresis), 0);
 }
 
-TEST_F(LiveKeys, SpareKeysAreBoundAnewWhenThereAreTooFewOfThem) {
-    // Fill all empty key codes but two, so five new characters need rebinding.
+TEST_F(LiveKeys, SpareKeysAreBoundAnewOnlyOnceAtRest) {
+    // Fill all empty key codes but two.
     int first = 0, last = 0, width = 0;
     XDisplayKeycodes(x_, &first, &last);
     KeySym* map = XGetKeyboardMapping(x_, KeyCode(first), last - first + 1, &width);
@@ -280,15 +280,31 @@ TEST_F(LiveKeys, SpareKeysAreBoundAnewWhenThereAreTooFewOfThem) {
     XSync(x_, False);
     ASSERT_EQ(kept, 2);
 
-    action_.doAction("sendkeys:\x80\x8A\x8E\x9A\x9E\x80-\xA7");  // €ŠŽšž€-§
-    std::string got = arrived("€ŠŽšž€-§");
+    auto refused = [&](const char* id) {
+        try {
+            action_.doAction(id);
+        } catch (const RuntimeError& e) {
+            return e.number() == 5 && e.text().find("spare key codes") != std::string::npos;
+        }
+        return false;
+    };
+    action_.doAction("sendkeys:\x80-\x8A\x80");  // €-Š€: two bindings
+    std::string first2 = arrived("€-Š€");
+    bool threeRefused = refused("sendkeys:\x8E\x9A\x9E");  // ŽŠž: three at once
+    bool busyRefused = refused("sendkeys:\x8E");   // Ž: both codes were just typed with
+    std::this_thread::sleep_for(1100ms);
+    action_.doAction("sendkeys:\x8E\x9A");        // Žš: both codes bound anew
+    std::string all = arrived("€-Š€Žš");
 
     for (int code : filled) {
         KeySym none = NoSymbol;
         XChangeKeyboardMapping(x_, code, 1, &none, 1);
     }
     XSync(x_, False);
-    EXPECT_EQ(got, "€ŠŽšž€-§");
+    EXPECT_EQ(first2, "€-Š€");
+    EXPECT_TRUE(threeRefused);
+    EXPECT_TRUE(busyRefused);
+    EXPECT_EQ(all, "€-Š€Žš");
 }
 
 TEST_F(LiveKeys, OnlyTheExactPrefixTypes) {
@@ -352,6 +368,18 @@ TEST_F(LiveKeys, AltGrLevelsOfAGermanKeymap) {
     setLayout("us");
     EXPECT_EQ(got, "€@zyäÄ}\\");
     EXPECT_EQ(euroKeysAfter, euroKeys) << "a spare key was bound though the keymap has €";
+}
+
+TEST_F(LiveKeys, LatinTextWhileASecondLayoutIsActive) {
+    setLayout("us,ru");
+    XkbLockGroup(x_, XkbUseCoreKbd, 1);
+    XSync(x_, False);
+    action_.doAction("sendkeys:Ab1,x");
+    std::string got = arrived("Ab1,x");
+    XkbLockGroup(x_, XkbUseCoreKbd, 0);
+    XSync(x_, False);
+    setLayout("us");
+    EXPECT_EQ(got, "Ab1,x");
 }
 
 // Without a display the sender says so; a description it rejects is still error 5.
