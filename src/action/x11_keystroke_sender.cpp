@@ -566,7 +566,14 @@ Display* X11KeystrokeSender::display() {
 void X11KeystrokeSender::sendKeys(std::string_view keys, bool /*wait*/) {
     std::vector<KeyEvent> events = parseKeys(cp1252ToU32(keys));
     if (events.empty()) return;
-    Typing(display(), bindings_).run(events);
+    Display* d = display();
+    // With the focus on no window the X server would drop the keys.
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(d, &focus, &revert);
+    if (focus == None)
+        fail(kErrNoDisplay, "keystrokes cannot be sent: no window has the input focus.");
+    Typing(d, bindings_).run(events);
 }
 
 }  // namespace vostel

@@ -329,6 +329,25 @@ TEST_F(LiveKeys, RejectedDescriptionTypesNothing) {
     EXPECT_EQ(arrived("z"), "z");
 }
 
+TEST_F(LiveKeys, NoFocusedWindowIsAnError) {
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(x_, &focus, &revert);
+    XSetInputFocus(x_, None, RevertToNone, CurrentTime);
+    XSync(x_, False);
+    std::string text;
+    try {
+        action_.doAction("sendkeys:abc");
+    } catch (const RuntimeError& e) {
+        text = e.text();
+    }
+    XSetInputFocus(x_, focus, revert, CurrentTime);
+    XSync(x_, False);
+    EXPECT_EQ(text, "Device unavailable: keystrokes cannot be sent: no window has the input focus.");
+    action_.doAction("sendkeys:z");
+    EXPECT_EQ(arrived("z"), "z");
+}
+
 TEST_F(LiveKeys, ModifiersTheUserHoldsDoNotLeakAndStayHeld) {
     KeyCode shift = code(XK_Shift_L), ctrl = code(XK_Control_R);
     XTestFakeKeyEvent(x_, shift, True, CurrentTime);
