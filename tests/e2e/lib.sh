@@ -125,6 +125,25 @@ e2e_start_vostel() {
 
 e2e_vostel_running() { kill -0 "$VOSTEL_PID" 2>/dev/null; }
 
+# The separate window that receives keystrokes: a line edit that writes
+# "<generation> <enters>" and then its text to FILE once it has the focus, and
+# after every change. Sets KEYTARGET_WID.
+e2e_start_keytarget() {
+  local file=$1
+  rm -f "$E2E_DIR/keytarget.in" "$file"
+  mkfifo "$E2E_DIR/keytarget.in"
+  # Opened for reading and writing, its input never ends while it runs.
+  "$VOSTEL_KEYTARGET" "$file" 0<>"$E2E_DIR/keytarget.in" >"$E2E_DIR/keytarget.log" 2>&1 &
+  E2E_PIDS+=($!)
+  KEYTARGET_WID=$(e2e_window vostel-keytarget) || return 1
+  xdotool windowmove --sync "$KEYTARGET_WID" 20 650 2>/dev/null || true  # below the main window
+  e2e_focus "$KEYTARGET_WID"
+  e2e_wait_for "$E2E_TIMEOUT" test -s "$file" || e2e_fail "the key target did not get the focus"
+}
+
+# What has been typed into the key target.
+e2e_typed() { tail -n +2 "$1"; }
+
 # The id of a visible window whose title is exactly TITLE, waiting for it.
 e2e_window() {
   local title=$1 seconds=${2:-$E2E_TIMEOUT} wid

@@ -21,11 +21,9 @@ JSON
 e2e_connect "$work"
 
 keys=$E2E_DIR/keys.txt
-"$VOSTEL_KEYTARGET" "$keys" </dev/null >/dev/null 2>&1 &
-E2E_PIDS+=($!)
-target=$(e2e_window vostel-keytarget)
-e2e_wait_for 10 test -s "$keys" || e2e_fail "the key target did not get the focus"
-typed() { tail -n +2 "$keys"; }
+e2e_start_keytarget "$keys"
+target=$KEYTARGET_WID
+typed() { e2e_typed "$keys"; }
 
 # Not loaded yet: nothing is recognised.
 e2e_sim power
