@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "library/ocr.h"
 #include "runtime/checked16.h"
 
 namespace vostel {
@@ -22,6 +23,8 @@ mdlMain::mdlMain(MainForm& form, SerialControl& com1, Prompts& prompts, NamingPr
       naming_(naming),
       comPort_(com1, prompts),
       action_(keys) {}
+
+mdlMain::~mdlMain() = default;
 
 RuntimeError mdlMain::currentError() {
     try {
@@ -52,7 +55,7 @@ bool mdlMain::Main() {
     visuals_.Init(form_.drawingArea());
     busy_ = false;
     form_.enableTimer1();
-    ocr_.emplace(naming_, libraryFile_);
+    ocr_ = std::make_unique<OCR>(naming_, libraryFile_);
     return true;
 }
 

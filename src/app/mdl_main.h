@@ -4,6 +4,7 @@
 // It owns every service object once and catches errors at the entry points.
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,11 +14,14 @@
 #include "decode/decoder.h"
 #include "display/drawing_surface.h"
 #include "display/visuals.h"
-#include "library/ocr.h"
+#include "library/naming_prompt.h"
 #include "runtime/error.h"
 #include "serial/comport.h"
 
 namespace vostel {
+
+// Kept out of this header: OCR has a member named like a Qt keyword macro.
+class OCR;
 
 // What the shell needs of the main window frmMain.
 class MainForm {
@@ -39,6 +43,9 @@ public:
 
     mdlMain(MainForm& form, SerialControl& com1, Prompts& prompts, NamingPrompt& naming,
             KeystrokeSender& keys, Clock& clock, std::filesystem::path libraryFile = "irdata.txt");
+    ~mdlMain();
+    mdlMain(const mdlMain&) = delete;
+    mdlMain& operator=(const mdlMain&) = delete;
 
     enum class StartResult { Running, Ended, Failed };
     // Runs Main. An error shows the run-time error box and gives Failed; a port
@@ -60,7 +67,7 @@ public:
     bool busy() const { return busy_; }
     int16_t recordCount() const { return recordCount_; }
     float lastActionTime() const { return lastActionTime_; }
-    const OCR* ocr() const { return ocr_ ? &*ocr_ : nullptr; }
+    const OCR* ocr() const { return ocr_.get(); }
     const Decoder& decoder() const { return decoder_; }
     const Visuals& visuals() const { return visuals_; }
 
@@ -81,7 +88,7 @@ private:
     Decoder decoder_;
     Visuals visuals_;
     Action action_;
-    std::optional<OCR> ocr_;
+    std::unique_ptr<OCR> ocr_;
 
     bool busy_ = false;
     int16_t recordCount_ = 0;

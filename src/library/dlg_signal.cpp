@@ -16,7 +16,7 @@ constexpr int px(int twips) { return (twips + 7) / 15; }
 
 }  // namespace
 
-dlgSignal::Form::Form(bool& okPressed)
+dlgSignalForm::dlgSignalForm(bool& okPressed)
     : QDialog(nullptr,
               Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                   Qt::MSWindowsFixedSizeDialogHint),
@@ -39,8 +39,8 @@ dlgSignal::Form::Form(bool& okPressed)
 
     setTabOrder(Text1, OKButton);
     setTabOrder(OKButton, CancelButton);
-    connect(OKButton, &QPushButton::clicked, this, &Form::OKButton_Click);
-    connect(CancelButton, &QPushButton::clicked, this, &Form::CancelButton_Click);
+    connect(OKButton, &QPushButton::clicked, this, &dlgSignalForm::OKButton_Click);
+    connect(CancelButton, &QPushButton::clicked, this, &dlgSignalForm::CancelButton_Click);
 
     // The client area has a fixed size and a fixed place on the screen.
     setGeometry(px(2760), px(3750), px(2805), px(1080));
@@ -48,17 +48,17 @@ dlgSignal::Form::Form(bool& okPressed)
     Text1->setFocus();
 }
 
-void dlgSignal::Form::OKButton_Click() {
+void dlgSignalForm::OKButton_Click() {
     okPressed_ = true;
     hide();
 }
 
-void dlgSignal::Form::CancelButton_Click() {
+void dlgSignalForm::CancelButton_Click() {
     okPressed_ = false;
     hide();
 }
 
-void dlgSignal::Form::showEvent(QShowEvent* event) {
+void dlgSignalForm::showEvent(QShowEvent* event) {
     // QDialog makes its push buttons default buttons when it is shown; neither
     // button may be pressed by Enter.
     for (QPushButton* button : {OKButton, CancelButton}) {
@@ -68,7 +68,7 @@ void dlgSignal::Form::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
-void dlgSignal::Form::keyPressEvent(QKeyEvent* event) {
+void dlgSignalForm::keyPressEvent(QKeyEvent* event) {
     // Escape does not cancel and Enter does not confirm: only the buttons close the dialog.
     switch (event->key()) {
     case Qt::Key_Escape:
@@ -81,7 +81,7 @@ void dlgSignal::Form::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-void dlgSignal::Form::closeEvent(QCloseEvent* event) {
+void dlgSignalForm::closeEvent(QCloseEvent* event) {
     closedByUser = true;
     QDialog::closeEvent(event);
 }
@@ -91,8 +91,8 @@ dlgSignal::~dlgSignal() = default;
 
 QDialog* dlgSignal::window() const { return form_.get(); }
 
-dlgSignal::Form& dlgSignal::form() {
-    if (!form_) form_ = std::make_unique<Form>(okPressed_);
+dlgSignalForm& dlgSignal::form() {
+    if (!form_) form_ = std::make_unique<dlgSignalForm>(okPressed_);
     return *form_;
 }
 

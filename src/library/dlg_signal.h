@@ -11,6 +11,8 @@ class QPushButton;
 
 namespace vostel {
 
+class dlgSignalForm;
+
 class dlgSignal final : public NamingPrompt {
 public:
     dlgSignal();
@@ -28,20 +30,18 @@ public:
     // OK and Cancel, discarded by the close box.
     QDialog* window() const;
 
-    class Form;
-
 private:
-    Form& form();
+    dlgSignalForm& form();
 
-    std::unique_ptr<Form> form_;
+    std::unique_ptr<dlgSignalForm> form_;
     bool okPressed_ = false;
 };
 
 // The window itself: Text1, OKButton and CancelButton.
-class dlgSignal::Form : public QDialog {
+class dlgSignalForm : public QDialog {
     Q_OBJECT
 public:
-    explicit Form(bool& okPressed);
+    explicit dlgSignalForm(bool& okPressed);
 
     QLineEdit* Text1;
     QPushButton* OKButton;
