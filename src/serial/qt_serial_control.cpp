@@ -1,0 +1,266 @@
+#include "serial/qt_serial_control.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "serial/port_names.h"
+
+namespace vostel {
+
+namespace {
+
+constexpr int kErrInvalidPropertyValue = 380;
+
+std::vector<std::string_view> splitFields(std::string_view text) {
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = text.find(',', start);
+        fields.push_back(text.substr(start, comma - start));
+        if (comma == std::string_view::npos) return fields;
+        start = comma + 1;
+    }
+}
+
+RuntimeError badSettings(const std::string& settings) {
+    return RuntimeError(kErrCommState, "Could not set comm state: \"" + settings +
+                                           "\" is not baud,parity,data bits,stop bits (for example 9600,N,8,1)");
+}
+
+// The hint for a device the user may not open.
+std::string permissionHint(const std::filesystem::path& device) {
+    std::string hint = " To use serial ports, join the dialout group (sudo usermod -aG dialout $USER, "
+                       "then log in again).";
+    struct stat st {};
+    if (::stat(device.c_str(), &st) == 0) {
+        if (const group* owner = ::getgrgid(st.st_gid); owner && std::strcmp(owner->gr_name, "dialout") != 0)
+            hint += " " + device.string() + " belongs to the group " + owner->gr_name + ".";
+    }
+    return hint;
+}
+
+std::string portsHint() {
+    const std::string folder = portsFolder().string();
+    return " Port N is the link comN in " + folder +
+           " when it exists, otherwise /dev/ttyS(N-1); for example ln -s /dev/ttyUSB0 " + folder + "/com3 makes "
+           "/dev/ttyUSB0 port 3.";
+}
+
+}  // namespace
+
+QtSerialControl::QtSerialControl() {
+    reopenTimer_.setInterval(kReopenIntervalMs);
+    QObject::connect(&port_, &QSerialPort::readyRead, &port_, [this] { receive(); });
+    QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
+                     [this](QSerialPort::SerialPortError error) { onError(error); });
+    QObject::connect(&reopenTimer_, &QTimer::timeout, &reopenTimer_, [this] { tryReopen(); });
+}
+
+QtSerialControl::~QtSerialControl() {
+    // Closing may still emit signals; the handlers must not see a half-destroyed control.
+    QObject::disconnect(&port_, nullptr, nullptr, nullptr);
+    port_.close();
+}
+
+void QtSerialControl::setCommPort(int16_t number) {
+    if (open_) throw RuntimeError(kErrPortAlreadyOpen);
+    if (number < 1)
+        throw RuntimeError(kErrInvalidPort, "Invalid Port Number: " + std::to_string(number) +
+                                                " (port numbers start at 1)");
+    number_ = number;
+}
+
+void QtSerialControl::setSettings(const std::string& settings) {
+    const std::vector<std::string_view> fields = splitFields(settings);
+    if (fields.size() != 4) throw badSettings(settings);
+    LineSettings parsed;
+    const std::string_view baud = fields[0];
+    const auto [end, ec] = std::from_chars(baud.data(), baud.data() + baud.size(), parsed.baud);
+    if (ec != std::errc() || end != baud.data() + baud.size() || parsed.baud <= 0) throw badSettings(settings);
+    if (fields[1].size() != 1) throw badSettings(settings);
+    switch (fields[1][0]) {
+    case 'N': case 'n': parsed.parity = QSerialPort::NoParity; break;
+    case 'E': case 'e': parsed.parity = QSerialPort::EvenParity; break;
+    case 'O': case 'o': parsed.parity = QSerialPort::OddParity; break;
+    case 'M': case 'm': parsed.parity = QSerialPort::MarkParity; break;
+    case 'S': case 's': parsed.parity = QSerialPort::SpaceParity; break;
+    default: throw badSettings(settings);
+    }
+    if (fields[2] == "5") parsed.dataBits = QSerialPort::Data5;
+    else if (fields[2] == "6") parsed.dataBits = QSerialPort::Data6;
+    else if (fields[2] == "7") parsed.dataBits = QSerialPort::Data7;
+    else if (fields[2] == "8") parsed.dataBits = QSerialPort::Data8;
+    else throw badSettings(settings);
+    if (fields[3] == "1") parsed.stopBits = QSerialPort::OneStop;
+    else if (fields[3] == "1.5") parsed.stopBits = QSerialPort::OneAndHalfStop;
+    else if (fields[3] == "2") parsed.stopBits = QSerialPort::TwoStop;
+    else throw badSettings(settings);
+
+    settings_ = parsed;
+    if (!open_ || lost_) return;  // applied when the port opens
+    configuring_ = true;
+    const bool applied = applySettings();
+    configuring_ = false;
+    if (!applied)
+        throw RuntimeError(kErrCommState, "Could not set comm state: " + describe() + " refused \"" + settings +
+                                              "\" (" + port_.errorString().toStdString() + ")");
+}
+
+void QtSerialControl::setInputLen(int length) {
+    if (length < 0) throw RuntimeError(kErrInvalidPropertyValue, "Invalid property value");
+    inputLen_ = length;
+}
+
+void QtSerialControl::setPortOpen(bool open) {
+    if (!open) {
+        open_ = lost_ = false;
+        reopenTimer_.stop();
+        port_.close();
+        pendingError_.reset();
+        inputBuffer_.clear();
+        return;
+    }
+    if (open_) throw RuntimeError(kErrPortAlreadyOpen);
+    inputBuffer_.clear();
+    initCommand_.reset();
+    pendingError_.reset();
+    if (std::optional<RuntimeError> error = openDevice()) throw *error;
+    open_ = true;
+    lost_ = false;
+}
+
+void QtSerialControl::output(std::string_view bytes) {
+    if (!open_) throw RuntimeError(kErrPortMustBeOpen);
+    if (lost_)
+        throw RuntimeError(kErrPortNotOpen, "The device is not open: " + describe() +
+                                                " was lost and is not back yet");
+    if (!initCommand_) initCommand_ = std::string(bytes);
+    port_.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    // Hands the bytes to the device without waiting; a failure is a lost port.
+    port_.flush();
+}
+
+std::string QtSerialControl::input() {
+    if (!open_) throw RuntimeError(kErrPortMustBeOpen);
+    // Bytes that came before the loss are delivered first, then the error.
+    if (inputBuffer_.empty() && pendingError_) {
+        const RuntimeError error = *pendingError_;
+        pendingError_.reset();
+        throw error;
+    }
+    std::size_t count = inputBuffer_.size();
+    if (inputLen_ > 0) count = std::min(count, static_cast<std::size_t>(inputLen_));
+    std::string bytes = inputBuffer_.substr(0, count);
+    inputBuffer_.erase(0, count);
+    return bytes;
+}
+
+std::optional<RuntimeError> QtSerialControl::openDevice() {
+    namespace fs = std::filesystem;
+    name_ = portPath(number_);
+    device_ = name_;
+    std::error_code ec;
+    if (fs::is_symlink(name_, ec)) {
+        fs::path target = fs::read_symlink(name_, ec);
+        if (!ec) device_ = target.is_absolute() ? target : name_.parent_path() / target;
+    }
+    const fs::path resolved = fs::canonical(name_, ec);
+    if (ec) {
+        if (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory)
+            return RuntimeError(kErrInvalidPort, "Invalid Port Number: " + describe() + " does not exist (" +
+                                                     ec.message() + ")." + portsHint());
+        return RuntimeError(kErrInvalidPort,
+                            "Invalid Port Number: " + describe() + " cannot be opened (" + ec.message() + ")");
+    }
+    device_ = resolved;
+    if (::faccessat(AT_FDCWD, device_.c_str(), R_OK | W_OK, AT_EACCESS) != 0) {
+        const int err = errno;
+        if (err == EACCES || err == EPERM)
+            return RuntimeError(kErrPermissionDenied, "Permission denied: cannot open " + describe() + " (" +
+                                                          std::strerror(err) + ")." + permissionHint(device_));
+    }
+
+    port_.setPortName(QFile::decodeName(device_.c_str()));
+    configuring_ = true;
+    if (!port_.open(QIODevice::ReadWrite)) {
+        configuring_ = false;
+        const std::string reason = port_.errorString().toStdString();
+        switch (port_.error()) {
+        case QSerialPort::DeviceNotFoundError:
+            return RuntimeError(kErrInvalidPort, "Invalid Port Number: " + describe() + " does not exist (" +
+                                                     reason + ")." + portsHint());
+        case QSerialPort::PermissionError:
+            return RuntimeError(kErrPortAlreadyOpen, "Port already open: " + describe() +
+                                                         " is in use by another program (" + reason + ")");
+        default:
+            return RuntimeError(kErrInvalidPort, "Invalid Port Number: " + describe() +
+                                                     " cannot be opened as a serial port (" + reason + ")");
+        }
+    }
+    const bool applied = applySettings();
+    configuring_ = false;
+    if (!applied) {
+        const std::string reason = port_.errorString().toStdString();
+        port_.close();
+        return RuntimeError(kErrCommState,
+                            "Could not set comm state: " + describe() + " refused the line settings (" + reason + ")");
+    }
+    return std::nullopt;
+}
+
+bool QtSerialControl::applySettings() {
+    return port_.setBaudRate(settings_.baud) && port_.setParity(settings_.parity) &&
+           port_.setDataBits(settings_.dataBits) && port_.setStopBits(settings_.stopBits) &&
+           port_.setFlowControl(QSerialPort::NoFlowControl);
+}
+
+void QtSerialControl::receive() {
+    const QByteArray data = port_.readAll();
+    const std::size_t size = static_cast<std::size_t>(data.size());
+    const std::size_t kept = std::min(size, kInputBufferSize - inputBuffer_.size());
+    inputBuffer_.append(data.constData(), kept);
+    dropped_ += size - kept;
+}
+
+void QtSerialControl::onError(QSerialPort::SerialPortError error) {
+    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError) return;
+    // Errors while opening are reported by openDevice(); a lost port reports
+    // once, whatever QSerialPort says afterwards.
+    if (configuring_ || !open_ || lost_) return;
+    // A device that is gone keeps the descriptor readable and every read
+    // fails; closing at once keeps the event loop from spinning on it.
+    port_.close();
+    lost_ = true;
+    if (!pendingError_)
+        pendingError_ = RuntimeError(kErrReadingComm, "Error reading comm device: " + describe() +
+                                                          " was lost (unplugged, or the other end hung up). "
+                                                          "It is opened again as soon as it is back.");
+    reopenTimer_.start();
+}
+
+void QtSerialControl::tryReopen() {
+    if (openDevice()) return;  // still gone: try again at the next tick
+    reopenTimer_.stop();
+    lost_ = false;
+    if (initCommand_) {
+        port_.write(initCommand_->data(), static_cast<qint64>(initCommand_->size()));
+        port_.flush();
+    }
+}
+
+std::string QtSerialControl::describe() const {
+    std::string text = "port " + std::to_string(number_) + " (" + name_.string();
+    if (device_ != name_) text += " -> " + device_.string();
+    return text + ")";
+}
+
+}  // namespace vostel
