@@ -12,7 +12,9 @@ namespace vostel {
 class Decoder {
 public:
     // Frames one chunk of raw input text and queues every Packet it completes.
-    // Raises 0 on a framing error, 6 for a chunk of 32,767 bytes or more.
+    // Raises 0 on a framing error (after queueing the Packets in front of the
+    // fault), 6 for a chunk of 32,767 bytes or more (nothing changes) and 6 for
+    // a pending packet that has grown too long to become a Packet (it is dropped).
     void setData(std::string_view theIRData);
     bool packetIsLeft();
     // The oldest queued Packet, removed from the queue; absent when none is queued.
@@ -21,10 +23,15 @@ public:
     // The unfinished packet carried over to the next chunk (for tests and tools).
     const std::string& fragment() const { return fragment_; }
 
+    // The longest framed packet text, markers included (its length is a 16-bit count).
+    static constexpr std::size_t kMaxText = 32767;
+
 private:
-    void storeFragment(const std::string& text);
+    void storeFragment(std::string_view text);
     void queuePacket(std::string_view text);
-    void extractPackets(std::string& text);
+    void extractPackets(std::string_view& text);
+    void cut(std::string_view text);
+    void finishFragment(std::string_view tail);
     FIFO& queue();
 
     std::string fragment_;

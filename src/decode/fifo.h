@@ -16,20 +16,20 @@ struct FifoCont {
 class FIFO {
 public:
     FIFO() = default;
-    ~FIFO();
+    ~FIFO();  // releases the chain node by node, so a long chain cannot exhaust the stack
     FIFO(const FIFO&) = delete;
     FIFO& operator=(const FIFO&) = delete;
 
-    // Appends a copy as the newest value; raises 6 when 32,767 values are held
-    // (the value is then refused whole).
-    void addElement(const Packet& theElement);
+    // Appends `theElement` (taken by value: the queue's own copy) as the newest
+    // value; raises 6 when 32,767 values are held, and then refuses it whole.
+    void addElement(Packet theElement);
     // Removes and returns the oldest value; no value (the empty reference) when empty.
     std::optional<Packet> getElement();
     int16_t getSize() const;
     bool isEmpty() const;
 
 private:
-    void checkInvariant() const;  // raises 0 when size is 0 but an end is still set
+    void checkInvariant() const;  // raises 0 when size and the two ends disagree
 
     int16_t size_ = 0;
     FifoCont* last_ = nullptr;

@@ -1,7 +1,9 @@
 #pragma once
 // The library file irdata.txt: record type and the whole-file read and write.
+#include <cstddef>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "runtime/types.h"
@@ -16,9 +18,18 @@ struct SignalRecord {
 
 using SignalLibrary = std::vector<SignalRecord>;
 
+// Limits of the file layout as this program reads and writes it.
+inline constexpr std::size_t kMaxRecords = 32768;      // last index 32767
+inline constexpr std::size_t kMaxElements = 32767;     // elements per packet
+inline constexpr std::size_t kMaxIdBytes = 65535;      // 16-bit length field
+
+// Error number of a file that breaks the layout ("Invalid file format").
+inline constexpr int kErrInvalidFileFormat = 321;
+
 // Reads a library file. A missing or empty file gives no records; a file cut
 // short gives the missing records as absent packets with empty IDs. A file that
 // breaks the layout raises a RuntimeError naming the file and the fault.
+// Never creates or writes the file.
 SignalLibrary readLibraryFile(const std::filesystem::path& file);
 
 // Writes the whole library safely: a new file beside `file`, flushed to disk,
@@ -27,6 +38,7 @@ SignalLibrary readLibraryFile(const std::filesystem::path& file);
 void writeLibraryFile(const std::filesystem::path& file, const SignalLibrary& records);
 
 // The file's bytes for a library (and back), without touching the disk.
+// encodeLibrary raises the overflow error (6) for a library beyond the limits above.
 std::string encodeLibrary(const SignalLibrary& records);
 SignalLibrary decodeLibrary(std::string_view bytes, const std::string& fileNameForMessages);
 

@@ -15,6 +15,10 @@ public:
     explicit OCR(NamingPrompt& prompt, std::filesystem::path file = "irdata.txt");
 
     // Asks for an ID; on OK with a non-empty ID appends the packet and saves.
+    // Before the first recording of a run that did not load the library, the
+    // file is loaded first so that its records are kept. Raises when that load
+    // fails, when a limit would be exceeded (nothing changes then) and when the
+    // save fails (the record then stays in memory).
     void Record(const Packet& theData);
     void saveIRData();
     // Replaces the library with the file's contents; on failure raises and keeps the library.
@@ -22,8 +26,12 @@ public:
     // Sets theID to the first matching record's ID (or "<not found>") and returns whether found.
     bool findID(const Packet& theData, std::string& theID) const;
 
-    // No value until something was recorded or loaded.
-    const std::optional<SignalLibrary>& signals() const { return signals_; }
+    // The records (the member `signals`); no value until something was recorded
+    // or loaded. Not named signals(): Qt defines that word as a macro.
+    const std::optional<SignalLibrary>& library() const { return signals_; }
+
+    // The scan of findID over any library, for callers that hold one without an OCR.
+    static bool findIn(const SignalLibrary& records, const Packet& theData, std::string& theID);
 
 private:
     static bool comparePackets(const Packet& received, const Packet& stored);

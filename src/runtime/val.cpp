@@ -39,8 +39,12 @@ double radixNumber(const std::string& s, std::size_t p) {
         if (v > 0xFFFFFFFFu) throw RuntimeError(kErrOverflow);
     }
     const char suffix = p < s.size() ? s[p] : '\0';
-    auto as16 = [](uint64_t x) { return static_cast<double>(static_cast<int16_t>(static_cast<uint16_t>(x))); };
-    auto as32 = [](uint64_t x) { return static_cast<double>(static_cast<int32_t>(static_cast<uint32_t>(x))); };
+    auto as16 = [](uint64_t x) {
+        return static_cast<double>(static_cast<int16_t>(static_cast<uint16_t>(x)));
+    };
+    auto as32 = [](uint64_t x) {
+        return static_cast<double>(static_cast<int32_t>(static_cast<uint32_t>(x)));
+    };
     if (suffix == '%') {
         if (v > 0xFFFF) throw RuntimeError(kErrOverflow);
         return as16(v);

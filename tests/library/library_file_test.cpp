@@ -1,0 +1,192 @@
+#include "library/library_file.h"
+
+#include <gtest/gtest.h>
+
+#include "runtime/error.h"
+#include "temp_dir.h"
+
+using namespace vostel;
+using vostel::testing::kWorkedExample;
+using vostel::testing::withFileSizeLimit;
+
+namespace {
+
+std::string le32(int32_t v) {
+    auto u = static_cast<uint32_t>(v);
+    return {static_cast<char>(u & 0xFF), static_cast<char>((u >> 8) & 0xFF), static_cast<char>((u >> 16) & 0xFF),
+            static_cast<char>(u >> 24)};
+}
+std::string le16(int v) { return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)}; }
+
+SignalLibrary sample() {
+    return {{Packet{10, 200, 35}, "on"}, {Packet{-32768, 0, 32767}, "off"}, {Packet{}, "   "}};
+}
+
+// The RuntimeError a call raises (number -1 when it raises none).
+template <class F>
+RuntimeError errorOf(F f) {
+    try {
+        f();
+    } catch (const RuntimeError& e) {
+        return e;
+    }
+    return RuntimeError(-1, "no error");
+}
+
+}  // namespace
+
+TEST(LibraryFileLayout, WorkedExampleAndLastIndex) {
+    EXPECT_EQ(encodeLibrary({{Packet{10, 200, 35}, "on"}}), kWorkedExample);
+    EXPECT_EQ(encodeLibrary(sample()).substr(0, 4), std::string("\x02\x00\x00\x00", 4));
+    // A record with an absent packet: dimension count 0, then the ID.
+    EXPECT_EQ(encodeLibrary({{std::nullopt, "x"}}), le32(0) + le16(0) + le16(1) + "x");
+    // A library without records has the last index -1 and reads back as no records.
+    EXPECT_EQ(encodeLibrary({}), le32(-1));
+    EXPECT_TRUE(decodeLibrary(le32(-1), "f").empty());
+}
+
+TEST(LibraryFileLayout, IdOutsideAsciiIsStoredAsItsWindows1252Bytes) {
+    std::string id = "\xC4\x80 \xE9";  // Ä, euro sign, blank, é
+    std::string bytes = encodeLibrary({{Packet{1, 2, 3}, id}});
+    EXPECT_EQ(bytes.substr(20), le16(4) + id);
+    EXPECT_EQ(decodeLibrary(bytes, "f")[0].id, id);
+}
+
+TEST(LibraryFileLayout, RoundTripReproducesEveryRecord) {
+    SignalLibrary lib = sample();
+    lib.push_back({std::nullopt, ""});
+    Packet big(kMaxElements);
+    for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<int16_t>(i * 7 - 30000);
+    lib.push_back({big, std::string(kMaxIdBytes, '\xFF')});
+    EXPECT_EQ(decodeLibrary(encodeLibrary(lib), "f"), lib);
+}
+
+TEST(LibraryFileLayout, EncodingRefusesWhatTheLayoutCannotHold) {
+    EXPECT_EQ(errorOf([] { encodeLibrary(SignalLibrary(kMaxRecords + 1, {Packet{1}, "a"})); }).number(),
+              kErrOverflow);
+    EXPECT_EQ(errorOf([] { encodeLibrary({{Packet{1}, std::string(kMaxIdBytes + 1, 'a')}}); }).number(),
+              kErrOverflow);
+    EXPECT_EQ(errorOf([] { encodeLibrary({{Packet(kMaxElements + 1), "a"}}); }).number(), kErrOverflow);
+}
+
+// Mended: an empty file gives no records instead of one phantom record.
+TEST(LibraryFileReading, EmptyBytesGiveNoRecords) { EXPECT_TRUE(decodeLibrary("", "f").empty()); }
+
+TEST(LibraryFileReading, FileCutShortIsReadLeniently) {
+    // Last index 2, but only one whole record.
+    std::string bytes = le32(2) + kWorkedExample.substr(4);
+    SignalLibrary lib = decodeLibrary(bytes, "f");
+    ASSERT_EQ(lib.size(), 3u);
+    EXPECT_EQ(lib[0], (SignalRecord{Packet{10, 200, 35}, "on"}));
+    EXPECT_EQ(lib[1], (SignalRecord{std::nullopt, ""}));
+    EXPECT_EQ(lib[2], (SignalRecord{std::nullopt, ""}));
+
+    // Cut inside the elements and inside the ID: what is missing reads as zero bytes.
+    lib = decodeLibrary(kWorkedExample.substr(0, 17), "f");
+    ASSERT_EQ(lib.size(), 1u);
+    EXPECT_EQ(lib[0], (SignalRecord{Packet{10, 0xC8, 0}, ""}));
+    lib = decodeLibrary(kWorkedExample.substr(0, 23), "f");
+    EXPECT_EQ(lib[0].id, std::string("o\0", 2));
+
+    // A tiny file that promises the most: bounded by the limits, not by what it claims.
+    lib = decodeLibrary(le32(32767) + le16(1) + le32(32767) + le32(0), "f");
+    ASSERT_EQ(lib.size(), kMaxRecords);
+    EXPECT_EQ(lib[0].packet, Packet(kMaxElements, 0));
+    EXPECT_FALSE(lib[32767].packet.has_value());
+}
+
+TEST(LibraryFileReading, BytesAfterTheLastRecordAreIgnored) {
+    EXPECT_EQ(decodeLibrary(kWorkedExample + "junk", "f"), (SignalLibrary{{Packet{10, 200, 35}, "on"}}));
+}
+
+// Mended: a damaged file fails with a message naming the file and the fault.
+TEST(LibraryFileReading, LayoutFaultsAreNamed) {
+    struct Case {
+        std::string bytes;
+        std::string fault;
+    };
+    const std::string rec0 = le16(1) + le32(3) + le32(0) + le16(1) + le16(2) + le16(3) + le16(0);
+    const Case cases[] = {
+        {le32(-2), "the last index is -2"},
+        {le32(32768), "the last index is 32768"},
+        {le32(0x7FFFFFFF), "the last index is 2147483647"},
+        {le32(1) + rec0 + le16(2), "record 1 has a dimension count of 2"},
+        {le32(0) + le16(0xFFFF), "record 0 has a dimension count of 65535"},
+        {le32(0) + le16(1) + le32(32768) + le32(0), "record 0 has 32768 elements"},
+        {le32(0) + le16(1) + le32(-1) + le32(0), "record 0 has 4294967295 elements"},
+        {le32(0) + le16(1) + le32(3) + le32(1), "record 0 has a lower bound of 1"},
+        {le32(0) + le16(1) + le32(3) + le32(-1), "record 0 has a lower bound of -1"},
+    };
+    for (const Case& c : cases) {
+        RuntimeError e = errorOf([&] { decodeLibrary(c.bytes, "/some/dir/irdata.txt"); });
+        EXPECT_EQ(e.number(), kErrInvalidFileFormat) << c.fault;
+        EXPECT_NE(e.text().find("/some/dir/irdata.txt"), std::string::npos) << e.text();
+        EXPECT_NE(e.text().find(c.fault), std::string::npos) << e.text();
+    }
+}
+
+class LibraryFileOnDisk : public vostel::testing::TempDirTest {};
+
+// Mended: loading a missing file gives no records and never creates it.
+TEST_F(LibraryFileOnDisk, MissingFileGivesNoRecordsAndIsNotCreated) {
+    EXPECT_TRUE(readLibraryFile("irdata.txt").empty());
+    EXPECT_FALSE(std::filesystem::exists("irdata.txt"));
+    writeBytes("irdata.txt", "");
+    EXPECT_TRUE(readLibraryFile("irdata.txt").empty());
+    EXPECT_EQ(std::filesystem::file_size("irdata.txt"), 0u);
+}
+
+TEST_F(LibraryFileOnDisk, UnreadableFilesRaiseFileErrorsNamingThem) {
+    std::filesystem::create_directory("irdata.txt");
+    RuntimeError e = errorOf([] { readLibraryFile("irdata.txt"); });
+    EXPECT_EQ(e.number(), kErrPathFileAccess);
+    EXPECT_NE(e.text().find("irdata.txt"), std::string::npos);
+}
+
+TEST_F(LibraryFileOnDisk, SaveWritesExactlyTheContentAndKeepsNoTemporaryFile) {
+    writeLibraryFile("irdata.txt", sample());
+    EXPECT_EQ(readLibraryFile("irdata.txt"), sample());
+    // Mended: saving a shorter library shortens the file; nothing stale stays behind.
+    writeLibraryFile("irdata.txt", {{Packet{10, 200, 35}, "on"}});
+    EXPECT_EQ(readBytes("irdata.txt"), kWorkedExample);
+    EXPECT_EQ(readLibraryFile("irdata.txt"), (SignalLibrary{{Packet{10, 200, 35}, "on"}}));
+    EXPECT_EQ(entryCount(), 1u);
+}
+
+TEST_F(LibraryFileOnDisk, SaveKeepsThePermissionsOfTheOldFile) {
+    writeBytes("irdata.txt", kWorkedExample);
+    std::filesystem::permissions("irdata.txt", std::filesystem::perms(0640));
+    writeLibraryFile("irdata.txt", sample());
+    EXPECT_EQ(std::filesystem::status("irdata.txt").permissions(), std::filesystem::perms(0640));
+}
+
+// Mended: a save that fails part-way (here: the file size limit, which holds for
+// root too, like a full disk) leaves the old file intact and no temporary file.
+TEST_F(LibraryFileOnDisk, FailedSaveLeavesTheOldFileIntact) {
+    writeBytes("irdata.txt", kWorkedExample);
+    SignalLibrary big(100, {Packet(100, 7), "signal"});
+
+    RuntimeError e = withFileSizeLimit(1000, [&] { return errorOf([&] { writeLibraryFile("irdata.txt", big); }); });
+    EXPECT_GT(e.number(), 0);
+    EXPECT_NE(e.text().find("irdata.txt"), std::string::npos) << e.text();
+    EXPECT_EQ(readBytes("irdata.txt"), kWorkedExample);
+    EXPECT_EQ(entryCount(), 1u);
+}
+
+TEST_F(LibraryFileOnDisk, SaveIntoAPathThatCannotHoldFilesFails) {
+    writeBytes("plain", "x");
+    RuntimeError e = errorOf([] { writeLibraryFile("plain/irdata.txt", sample()); });
+    EXPECT_EQ(e.number(), kErrPathNotFound);
+    EXPECT_NE(e.text().find("plain/irdata.txt"), std::string::npos) << e.text();
+    e = errorOf([] { writeLibraryFile("missing-dir/irdata.txt", sample()); });
+    EXPECT_EQ(e.number(), kErrFileNotFound);
+    EXPECT_EQ(entryCount(), 1u);
+}
+
+TEST_F(LibraryFileOnDisk, SaveOverADirectoryFailsAndLeavesIt) {
+    std::filesystem::create_directories("irdata.txt/inside");
+    RuntimeError e = errorOf([] { writeLibraryFile("irdata.txt", sample()); });
+    EXPECT_GT(e.number(), 0);
+    EXPECT_TRUE(std::filesystem::is_directory("irdata.txt/inside"));
+    EXPECT_EQ(entryCount(), 1u);
+}

@@ -1,0 +1,201 @@
+// Runs the real vostel-tool on real files in a temporary working directory.
+#include <sys/wait.h>
+
+#include <cstdlib>
+
+#include <gtest/gtest.h>
+
+#include "library/library_file.h"
+#include "temp_dir.h"
+
+using namespace vostel;
+using vostel::testing::kWorkedExample;
+
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string shellQuote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+class ToolTest : public vostel::testing::TempDirTest {
+protected:
+    Result run(const std::vector<std::string>& args, const std::string& input = "") {
+        writeBytes(".stdin", input);
+        std::string cmd = shellQuote(VOSTEL_TOOL);
+        for (const auto& a : args) cmd += " " + shellQuote(a);
+        cmd += " <.stdin >.stdout 2>.stderr";
+        int rc = std::system(cmd.c_str());
+        Result r;
+        r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+        r.out = readBytes(".stdout");
+        r.err = readBytes(".stderr");
+        for (const char* f : {".stdin", ".stdout", ".stderr"}) std::filesystem::remove(f);
+        return r;
+    }
+
+    // A failure: status 2, one line on standard error mentioning `needle`, nothing on standard output.
+    void expectFailure(const Result& r, const std::string& needle) {
+        EXPECT_EQ(r.status, 2) << r.err;
+        EXPECT_TRUE(r.out.empty()) << r.out;
+        ASSERT_FALSE(r.err.empty());
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+        EXPECT_NE(r.err.find(needle), std::string::npos) << r.err;
+    }
+
+    const SignalLibrary sample{{Packet{10, 200, 35}, "on"}, {std::nullopt, ""}, {Packet{-5, 7, 32767}, "\xC4\x80 \"q\""}};
+};
+
+}  // namespace
+
+TEST_F(ToolTest, ListShowsEveryRecordOnOneLine) {
+    writeLibraryFile("irdata.txt", {{Packet{10, 200, 35}, "on"}, {std::nullopt, ""}, {Packet{-5}, "\xC4\x80"}});
+    Result r = run({"list"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "0 \"on\" 3: 10 200 35\n1 \"\" absent\n2 \"\xC3\x84\xE2\x82\xAC\" 1: -5\n");
+    EXPECT_TRUE(r.err.empty());
+
+    writeLibraryFile("other.bin", {});
+    r = run({"list", "other.bin"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+}
+
+TEST_F(ToolTest, ExportWritesJsonWithUtf8Ids) {
+    writeLibraryFile("lib.bin", {{Packet{10, 200, 35}, "on"}, {std::nullopt, ""}, {Packet{}, "\xE9"}});
+    Result r = run({"export", "lib.bin"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "{\"records\":[{\"id\":\"on\",\"packet\":[10,200,35]},{\"id\":\"\",\"packet\":null},"
+              "{\"id\":\"\xC3\xA9\",\"packet\":[]}]}\n");
+}
+
+TEST_F(ToolTest, ImportWritesTheFileByteForByte) {
+    Result r = run({"import", "-"}, R"({"records": [{"id": "on", "packet": [10, 200, 35]}]})");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readBytes("irdata.txt"), kWorkedExample);
+
+    writeBytes("in.json", R"({"records": [{"packet": null, "id": "\u00c4\u20ac"}, {"id": "x", "packet": [-32768, 32767]}]})");
+    r = run({"import", "in.json", "lib.bin"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readLibraryFile("lib.bin"),
+              (SignalLibrary{{std::nullopt, "\xC4\x80"}, {Packet{-32768, 32767}, "x"}}));
+}
+
+TEST_F(ToolTest, ExportAndImportRoundTrip) {
+    writeLibraryFile("a.bin", sample);
+    Result exported = run({"export", "a.bin"});
+    ASSERT_EQ(exported.status, 0) << exported.err;
+    Result imported = run({"import", "-", "b.bin"}, exported.out);
+    ASSERT_EQ(imported.status, 0) << imported.err;
+    EXPECT_EQ(readBytes("b.bin"), readBytes("a.bin"));
+}
+
+TEST_F(ToolTest, ImportRefusesBadDocumentsAndWritesNothing) {
+    writeBytes("irdata.txt", kWorkedExample);
+    struct Case {
+        std::string json;
+        std::string needle;
+    };
+    const Case cases[] = {
+        {R"({"records": [{"id": "a", "packet": [1]}, {"id": "\u0100", "packet": [1]}]})", "record 1"},
+        {R"({"records": [{"id": "a", "packet": [32768]}]})", "record 0: element 0"},
+        {R"({"records": [{"id": "a", "packet": [1, -32769]}]})", "record 0: element 1"},
+        {R"({"records": [{"id": "a", "packet": [1.5]}]})", "record 0: element 0"},
+        {R"({"records": [{"id": "a", "packet": ["1"]}]})", "record 0: element 0"},
+        {R"({"records": [{"id": "a", "packet": [1e400]}]})", "standard input"},
+        {R"({"records": [{"id": 5, "packet": [1]}]})", "record 0"},
+        {R"({"records": [{"id": "a"}]})", "record 0"},
+        {R"({"records": [{"id": "a", "packet": 3}]})", "record 0"},
+        {R"({"records": [{"id": "a", "packet": null, "extra": 1}]})", "record 0"},
+        {R"({"records": [[1, 2]]})", "record 0"},
+        {R"({"records": [{"id": "\ud800", "packet": null}]})", "record 0"},
+        {R"({"records": {}})", "records"},
+        {R"([1, 2])", "records"},
+        {R"({"records": [], "more": 1})", "records"},
+        {"{\"records\": [", "not JSON"},
+        {"", "not JSON"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.json);
+        expectFailure(run({"import", "-"}, c.json), c.needle);
+        EXPECT_EQ(readBytes("irdata.txt"), kWorkedExample);
+    }
+    expectFailure(run({"import", "no-such.json"}), "no-such.json");
+    expectFailure(run({"import"}), "import");
+    EXPECT_EQ(entryCount(), 1u);
+}
+
+TEST_F(ToolTest, RenameAndDeleteRewriteTheFile) {
+    writeLibraryFile("irdata.txt", sample);
+    Result r = run({"rename", "1", "off \xC3\xA9"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.out.empty());
+    SignalLibrary expected = sample;
+    expected[1].id = "off \xE9";
+    EXPECT_EQ(readLibraryFile("irdata.txt"), expected);
+
+    r = run({"delete", "0"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    expected.erase(expected.begin());
+    EXPECT_EQ(readLibraryFile("irdata.txt"), expected);
+
+    // Deleting every record leaves a library without records (last index -1).
+    EXPECT_EQ(run({"delete", "1"}).status, 0);
+    EXPECT_EQ(run({"delete", "0"}).status, 0);
+    EXPECT_EQ(readBytes("irdata.txt"), std::string("\xFF\xFF\xFF\xFF"));
+    EXPECT_EQ(entryCount(), 1u);
+}
+
+TEST_F(ToolTest, RenameAndDeleteRefuseBadArgumentsAndChangeNothing) {
+    writeLibraryFile("lib.bin", sample);
+    const std::string before = readBytes("lib.bin");
+    expectFailure(run({"rename", "3", "x", "lib.bin"}), "no record 3");
+    expectFailure(run({"rename", "-1", "x", "lib.bin"}), "-1");
+    expectFailure(run({"rename", "1x", "x", "lib.bin"}), "1x");
+    expectFailure(run({"rename", "0", "", "lib.bin"}), "empty");
+    expectFailure(run({"rename", "0", "\xE2\x88\x92", "lib.bin"}), "Windows-1252");
+    expectFailure(run({"delete", "99999999999999999999", "lib.bin"}), "99999999999999999999");
+    expectFailure(run({"delete", "0", "lib.bin", "extra"}), "too many");
+    expectFailure(run({"delete", "0"}), "irdata.txt");  // the default file does not exist
+    EXPECT_EQ(readBytes("lib.bin"), before);
+    EXPECT_FALSE(std::filesystem::exists("irdata.txt"));
+}
+
+TEST_F(ToolTest, MatchReportsTheFirstMatchingId) {
+    writeLibraryFile("irdata.txt", {{std::nullopt, ""}, {Packet{120, 30, 60}, "near"}, {Packet{100, 50, 80}, "same"}});
+    Result r = run({"match", "100", "50", "80"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "near\n");
+    r = run({"match", "100", "50", "81", "0"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "<not found>\n");
+
+    writeLibraryFile("lib.bin", {{Packet{-7}, "\xE9"}});
+    r = run({"match", "--library", "lib.bin", "-27"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "\xC3\xA9\n");
+
+    expectFailure(run({"match", "1", "x"}), "'x'");
+    expectFailure(run({"match", "40000"}), "40000");
+    expectFailure(run({"match"}), "packet");
+    expectFailure(run({"match", "--library"}), "--library");
+    expectFailure(run({"match", "--library", "none.bin", "1"}), "none.bin");
+}
+
+TEST_F(ToolTest, DamagedFilesAndUnknownCommandsFail) {
+    writeBytes("irdata.txt", std::string("\x00\x00\x00\x00\x05\x00", 6));
+    for (const char* cmd : {"list", "export"}) expectFailure(run({cmd}), "irdata.txt: record 0 has a dimension count of 5");
+    expectFailure(run({"rename", "0", "x"}), "dimension count");
+    expectFailure(run({"match", "1"}), "dimension count");
+    expectFailure(run({"list", "missing.bin"}), "missing.bin");
+    expectFailure(run({"frobnicate"}), "frobnicate");
+    EXPECT_EQ(readBytes("irdata.txt"), std::string("\x00\x00\x00\x00\x05\x00", 6));
+}
