@@ -2,6 +2,7 @@
 // Qt's offscreen platform: one receive-cycle tick that completes 20 packets
 // against a library of 32768 records, and one log entry in a long log.
 #include <QApplication>
+#include <QTimer>
 #include <benchmark/benchmark.h>
 
 #include <deque>

@@ -87,7 +87,7 @@ TEST_F(ShellTest, StartUpOrder) {
                           "CommPort 5", "Settings 9600,N,8,1", "InputLen 0", "open",
                           "Output ATV1Q0\r", "timer"}));
     EXPECT_NE(shell->ocr(), nullptr);
-    EXPECT_FALSE(shell->ocr()->signals().has_value());  // the file is not read
+    EXPECT_FALSE(shell->ocr()->library().has_value());  // the file is not read
     EXPECT_FALSE(fs::exists(file));
     EXPECT_FALSE(shell->busy());
     EXPECT_EQ(com.reads, 0);
@@ -206,7 +206,7 @@ TEST_F(ShellTest, CancelledOrEmptyNamingRecordsNothingAndDisarms) {
     tick(frame({100, 90, 110}));
     EXPECT_EQ(shell->recordCount(), 0);
     EXPECT_EQ(naming.shown, 2);
-    EXPECT_EQ(shell->ocr()->signals()->size(), 1u);
+    EXPECT_EQ(shell->ocr()->library()->size(), 1u);
     EXPECT_EQ(form.log, "B\r\nB\r\n");  // still recognised against the library
     tick(frame({100, 100, 100}));
     EXPECT_EQ(naming.shown, 2);
