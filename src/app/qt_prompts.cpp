@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 
 namespace vostel {
@@ -21,6 +22,8 @@ std::string QtPrompts::inputBox(std::string_view prompt, std::string_view title)
     box.setLabelText(qs(prompt));
     box.setInputMode(QInputDialog::TextInput);
     box.setTextValue(QString());
+    // Plain buttons, as the classic box has.
+    for (QPushButton* button : box.findChildren<QPushButton*>()) button->setIcon(QIcon());
     box.adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
