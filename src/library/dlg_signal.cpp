@@ -66,6 +66,11 @@ void dlgSignalForm::showEvent(QShowEvent* event) {
         button->setDefault(false);
     }
     QDialog::showEvent(event);
+    // Typing goes to the text box at once, also when the dialog is shown
+    // again after OK: the ID offered is selected, so a new one replaces it.
+    activateWindow();
+    Text1->setFocus();
+    Text1->selectAll();
 }
 
 void dlgSignalForm::keyPressEvent(QKeyEvent* event) {

@@ -114,23 +114,36 @@ TEST(DlgSignal, TextIsKeptAfterOkAndCancel) {
     ASSERT_NE(first, nullptr);
     EXPECT_FALSE(first->isVisible());  // hidden, not destroyed
 
-    // The same ID is offered again; OK at once takes it.
-    QString offered;
+    // The same ID is offered again, selected in the focused text box; OK at once takes it.
+    QString offered, selected;
+    bool textHasFocus = false;
     whenModalOpens([&](QWidget* w) {
         offered = formOf(w)->Text1->text();
+        selected = formOf(w)->Text1->selectedText();
+        textHasFocus = w->focusWidget() == formOf(w)->Text1;
         QTest::mouseClick(formOf(w)->OKButton, Qt::LeftButton);
     });
     ret.clear();
     EXPECT_TRUE(dlg.showDialog(ret));
     EXPECT_EQ(offered, "Volume up");
+    EXPECT_EQ(selected, "Volume up");
+    EXPECT_TRUE(textHasFocus);
     EXPECT_EQ(ret, "Volume up");
+
+    // Typing replaces the offered ID.
+    whenModalOpens([](QWidget* w) {
+        QTest::keyClicks(formOf(w)->Text1, "Mute");
+        QTest::mouseClick(formOf(w)->OKButton, Qt::LeftButton);
+    });
+    EXPECT_TRUE(dlg.showDialog(ret));
+    EXPECT_EQ(ret, "Mute");
     EXPECT_EQ(dlg.window(), first);
 
     // A typed ID and Cancel: false, the caller's text unchanged, the ID offered next time.
     ret = "unchanged";
-    EXPECT_FALSE(nameIt(dlg, ret, "Mute", "Cancel"));
+    EXPECT_FALSE(nameIt(dlg, ret, "Stop", "Cancel"));
     EXPECT_EQ(ret, "unchanged");
-    EXPECT_EQ(formOf(dlg.window())->Text1->text(), "Mute");
+    EXPECT_EQ(formOf(dlg.window())->Text1->text(), "Stop");
 
     // OK with an empty text box gives true and an empty text.
     EXPECT_TRUE(nameIt(dlg, ret, "", "OK"));
