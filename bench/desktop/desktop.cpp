@@ -69,13 +69,14 @@ std::string frame(const Packet& p) {
 // Library records of 68 durations. `similar`: every record matches the
 // received packets in all but the last element, so each comparison runs to
 // the end (the worst case); otherwise they are random (the usual case).
-void tick(benchmark::State& state, bool similar) {
+// `records` 0 leaves the library empty: the shell's own part of the tick.
+void tick(benchmark::State& state, bool similar, int recordCount = 32768) {
     const fs::path dir = fs::temp_directory_path() / "vostel-bench-desktop";
     fs::create_directories(dir);
     std::mt19937 rng(7);
     const Packet base = randomPacket(rng, 68);
     SignalLibrary records;
-    for (int i = 0; i < 32768; ++i) {
+    for (int i = 0; i < recordCount; ++i) {
         Packet p = similar ? base : randomPacket(rng, 68);
         if (similar) p.back() = static_cast<int16_t>(base.back() > 127 ? 0 : 254);
         records.push_back({p, "signal " + std::to_string(i)});
@@ -92,7 +93,7 @@ void tick(benchmark::State& state, bool similar) {
     form.attach(shell);
     if (shell.startUp() != mdlMain::StartResult::Running) std::abort();
     form.Timer1->stop();  // the benchmark runs the ticks itself
-    shell.btnLoadIRData_Click();
+    if (recordCount > 0) shell.btnLoadIRData_Click();
 
     std::string chunk;
     for (int i = 0; i < 20; ++i) chunk += frame(base);
@@ -106,6 +107,7 @@ void tick(benchmark::State& state, bool similar) {
 
 void BM_TickTwentyPacketsRandomLibrary(benchmark::State& state) { tick(state, false); }
 void BM_TickTwentyPacketsWorstCaseLibrary(benchmark::State& state) { tick(state, true); }
+void BM_TickTwentyPacketsEmptyLibrary(benchmark::State& state) { tick(state, false, 0); }
 
 // One log entry, with the window shown and repainted, after `range(0)` entries.
 void BM_LogEntry(benchmark::State& state) {
@@ -121,6 +123,7 @@ void BM_LogEntry(benchmark::State& state) {
 
 BENCHMARK(BM_TickTwentyPacketsRandomLibrary)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TickTwentyPacketsWorstCaseLibrary)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TickTwentyPacketsEmptyLibrary)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LogEntry)->Arg(10)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
