@@ -43,7 +43,6 @@ TEST(FrmMain, WindowKind) {
     EXPECT_TRUE(f.isWindow());
     EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Window);
     EXPECT_NE(f.minimumSize(), f.maximumSize());  // sizable
-    EXPECT_TRUE(f.findChildren<QWidget*>().size() > 0);
     EXPECT_EQ(f.picMain->frameWidth(), 2);
     EXPECT_EQ(f.picMain->backColor(), qRgb(192, 255, 192));
 }

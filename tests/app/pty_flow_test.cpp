@@ -1,8 +1,10 @@
 // Start-up and the receive cycle over a real serial line: a pseudo-terminal
 // linked as a port in a temporary ports folder, opened by the real serial
 // control, with the real main window on Qt's offscreen platform.
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -15,6 +17,7 @@
 #include "fakes.h"
 #include "library/dlg_signal.h"
 #include "library/library_file.h"
+#include "modal.h"
 #include "serial/qt_serial_control.h"
 
 namespace vostel {
@@ -89,24 +92,53 @@ struct PtyFlow : ::testing::Test {
     PtyFlow() { form.attach(shell); }
 };
 
-TEST_F(PtyFlow, PacketsOnTheLineAreDrawnAndRecognised) {
+TEST_F(PtyFlow, PacketsOnTheLineAreDrawnRecordedAndRecognised) {
     Line line;
     ports.link(7, line.slave);
-    writeLibraryFile(file, {{Packet{10, 20, 30}, "Play"}});
+    writeLibraryFile(file, {{Packet{100, 100, 100}, "Play"}});
     prompts.answer = "7";
+    bool visibleDuringPrompt = false, tickingDuringPrompt = true;
+    prompts.onInput = [&] {
+        visibleDuringPrompt = form.isVisible();
+        tickingDuringPrompt = form.Timer1->isActive();
+    };
     ASSERT_EQ(shell.startUp(), mdlMain::StartResult::Running);
+    EXPECT_TRUE(visibleDuringPrompt);
+    EXPECT_FALSE(tickingDuringPrompt);
+    EXPECT_TRUE(form.Timer1->isActive());
     EXPECT_EQ(line.received(7), "ATV1Q0\r");
     QTest::mouseClick(form.btnLoadIRData, Qt::LeftButton);
     ASSERT_TRUE(prompts.boxes.empty());
 
+    // A known packet split over ticks: drawn and logged once complete.
     clock.readings = {100.0f, 100.5f};
-    line.send("\xFE\x0A");
-    QTest::qWait(250);  // a few ticks with half a packet
+    line.send("\xFE\x64");
+    QTest::qWait(250);
     EXPECT_EQ(form.picMain->image().pixel(0, 0) | 0xFF000000u, qRgb(192, 255, 192));
-    line.send("\x14\x1E\xFF");
+    line.send("\x64\x64\xFF");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !form.logText().empty(); }, 3000));
     EXPECT_EQ(form.logText(), "Play\r\n");
     EXPECT_EQ(form.picMain->image().pixel(0, 0) | 0xFF000000u, qRgb(0, 0, 255));
+
+    // Record: the next packet is named in the real dialog while Timer1 ticks on idly.
+    QTest::mouseClick(form.butRec, Qt::LeftButton);
+    int drawnWhileNaming = -1;
+    whenModalOpens([&](QWidget* w) {
+        auto* dialog = qobject_cast<dlgSignalForm*>(w);
+        line.send("\xFE\x64\x64\x64\xFF");  // waits in the line until the dialog is closed
+        QTest::qWait(350);
+        drawnWhileNaming = form.picMain->image().pixel(0, 2) == form.picMain->backColor() ? 0 : 1;
+        QTest::keyClicks(dialog->Text1, "sendkeys:hi");
+        QTest::mouseClick(dialog->OKButton, Qt::LeftButton);
+    });
+    clock.readings = {200.0f, 200.5f, 300.0f, 300.5f};
+    line.send("\xFE\x0A\x14\x1E\xFF");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.logText().starts_with("Play\r\nsendkeys"); }, 5000))
+        << form.logText();
+    EXPECT_EQ(drawnWhileNaming, 0);
+    EXPECT_EQ(form.logText(), "Play\r\nsendkeys:hi\r\nPlay\r\n");
+    EXPECT_EQ(std::count(ev.begin(), ev.end(), "keys hi"), 1);
+    EXPECT_EQ(readLibraryFile(file), (SignalLibrary{{Packet{100, 100, 100}, "Play"}, {Packet{10, 20, 30}, "sendkeys:hi"}}));
     EXPECT_TRUE(prompts.boxes.empty());
 }
 
