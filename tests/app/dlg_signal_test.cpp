@@ -191,12 +191,14 @@ TEST(DlgSignal, EventLoopRunsWhileOpen) {
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
     timer.start(10);
+    bool ticked = false;
     whenModalOpens([&](QWidget* w) {
-        QTimer::singleShot(100, w, [w] { QTest::mouseClick(formOf(w)->OKButton, Qt::LeftButton); });
+        ticked = QTest::qWaitFor([&] { return ticks >= 3; }, 5000);
+        QTest::mouseClick(formOf(w)->OKButton, Qt::LeftButton);
     });
     std::string ret;
     dlg.showDialog(ret);
-    EXPECT_GE(ticks, 3);
+    EXPECT_TRUE(ticked);
 }
 
 }  // namespace
