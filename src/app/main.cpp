@@ -1,0 +1,28 @@
+// vostel: the desktop program. No command line, no configuration.
+#include <QApplication>
+
+#include "action/x11_keystroke_sender.h"
+#include "app/clock.h"
+#include "app/frm_main.h"
+#include "app/mdl_main.h"
+#include "app/qt_prompts.h"
+#include "library/dlg_signal.h"
+#include "serial/qt_serial_control.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    vostel::QtSerialControl com1;
+    vostel::QtPrompts prompts;
+    vostel::X11KeystrokeSender keys;
+    vostel::SystemClock clock;
+    vostel::dlgSignal naming;
+    vostel::frmMain form;
+    vostel::mdlMain shell(form, com1, prompts, naming, keys, clock);
+    form.attach(shell);
+    switch (shell.startUp()) {
+    case vostel::mdlMain::StartResult::Ended: return 0;
+    case vostel::mdlMain::StartResult::Failed: return 1;
+    case vostel::mdlMain::StartResult::Running: break;
+    }
+    return QApplication::exec();
+}

@@ -1,0 +1,141 @@
+#include "app/mdl_main.h"
+
+#include <new>
+
+#include "library/ocr.h"
+#include "runtime/checked16.h"
+
+namespace vostel {
+
+namespace {
+
+constexpr float kHoldOff = 0.35f;
+constexpr float kSecondsPerDay = 86400.0f;
+
+}  // namespace
+
+mdlMain::mdlMain(MainForm& form, SerialControl& com1, Prompts& prompts, NamingPrompt& naming,
+                 KeystrokeSender& keys, Clock& clock, std::filesystem::path libraryFile)
+    : form_(form),
+      prompts_(prompts),
+      clock_(clock),
+      libraryFile_(std::move(libraryFile)),
+      naming_(naming),
+      comPort_(com1, prompts),
+      action_(keys) {}
+
+mdlMain::~mdlMain() = default;
+
+RuntimeError mdlMain::currentError() {
+    try {
+        throw;
+    } catch (const RuntimeError& e) {
+        return e;
+    } catch (const std::bad_alloc&) {
+        return RuntimeError(kErrOutOfMemory);
+    } catch (const std::exception& e) {
+        return RuntimeError(51, std::string("Internal error: ") + e.what());
+    } catch (...) {
+        return RuntimeError(51, "Internal error");
+    }
+}
+
+void mdlMain::showError(const RuntimeError& error) {
+    prompts_.msgBox(error.boxMessage(), kErrorBoxStyle, "Vostel");
+}
+
+OCR& mdlMain::library() {
+    if (!ocr_) throw RuntimeError(91, "Object variable or With block variable not set");
+    return *ocr_;
+}
+
+bool mdlMain::Main() {
+    form_.showForm();
+    if (!comPort_.Init()) return false;
+    visuals_.Init(form_.drawingArea());
+    busy_ = false;
+    form_.enableTimer1();
+    ocr_ = std::make_unique<OCR>(naming_, libraryFile_);
+    return true;
+}
+
+mdlMain::StartResult mdlMain::startUp() {
+    try {
+        return Main() ? StartResult::Running : StartResult::Ended;
+    } catch (...) {
+        showError(currentError());
+        return StartResult::Failed;
+    }
+}
+
+void mdlMain::receiveCycle() {
+    if (busy_) return;
+    busy_ = true;
+    const std::string input = comPort_.getDataAsString();
+    if (input.empty()) {
+        busy_ = false;
+        return;
+    }
+    decoder_.setData(input);
+    while (decoder_.packetIsLeft()) {
+        const OptPacket packet = decoder_.getNextPacket();
+        if (!packet) throw RuntimeError(kErrSubscript);
+        visuals_.drawPacket(*packet);
+        handlePacket(*packet);
+    }
+    busy_ = false;
+}
+
+void mdlMain::handlePacket(const Packet& thePacket) {
+    OCR& ocr = library();
+    if (recordCount_ > 0) {
+        recordCount_ = sub16(recordCount_, 1);
+        ocr.Record(thePacket);
+    }
+    std::string id;
+    if (!ocr.findID(thePacket, id)) return;
+
+    float elapsed = clock_.secondsSinceMidnight() - lastActionTime_;
+    // Midnight between the two readings: count across it.
+    if (elapsed < 0) elapsed += kSecondsPerDay;
+    if (!(elapsed > kHoldOff)) return;
+
+    form_.prependLog(id);
+    action_.doAction(id);
+    lastActionTime_ = clock_.secondsSinceMidnight();
+}
+
+void mdlMain::armRecording() { recordCount_ = 1; }
+
+void mdlMain::loadLibrary() { library().loadIRData(); }
+
+void mdlMain::Timer1_Timer() {
+    const bool skipped = busy_;
+    try {
+        receiveCycle();
+        if (!skipped) shownCycleError_.reset();
+    } catch (...) {
+        const RuntimeError error = currentError();
+        // Framing errors come from the input itself and are part of ordinary
+        // operation. Other errors are shown once, until a cycle runs cleanly.
+        std::pair<int, std::string> key{error.number(), error.text()};
+        if (error.number() != kErrInternal && shownCycleError_ != key) {
+            shownCycleError_ = std::move(key);
+            showError(error);  // busy stays set while the box is open
+        }
+        busy_ = false;
+    }
+}
+
+void mdlMain::butRec_Click() { armRecording(); }
+
+void mdlMain::btnLoadIRData_Click() {
+    try {
+        loadLibrary();
+    } catch (...) {
+        // The library keeps what it had; the session goes on.
+        showError(currentError());
+    }
+}
+
+}  // namespace vostel

@@ -1,0 +1,157 @@
+// Start-up and the receive cycle over a real serial line: a pseudo-terminal
+// linked as a port in a temporary ports folder, opened by the real serial
+// control, with the real main window on Qt's offscreen platform.
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <algorithm>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "app/frm_main.h"
+#include "display/picture_box.h"
+#include "fakes.h"
+#include "library/dlg_signal.h"
+#include "library/library_file.h"
+#include "modal.h"
+#include "serial/qt_serial_control.h"
+
+namespace vostel {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace test;
+
+// A ports folder of its own for the test, as $XDG_CONFIG_HOME/vostel/ports.
+struct PortsFolder {
+    fs::path config;
+    PortsFolder() {
+        config = fs::path(::testing::TempDir()) / ("vostel-ports-" + std::to_string(::getpid()));
+        fs::remove_all(config);
+        fs::create_directories(config / "vostel" / "ports");
+        ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    }
+    ~PortsFolder() {
+        ::unsetenv("XDG_CONFIG_HOME");
+        fs::remove_all(config);
+    }
+    void link(int number, const fs::path& target) const {
+        fs::create_symlink(target, config / "vostel" / "ports" / ("com" + std::to_string(number)));
+    }
+};
+
+struct Line {
+    int master = -1;
+    std::string slave;
+    Line() {
+        master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        EXPECT_GE(master, 0);
+        ::grantpt(master);
+        ::unlockpt(master);
+        slave = ::ptsname(master);
+        const int fd = ::open(slave.c_str(), O_RDWR | O_NOCTTY);
+        termios tio{};
+        ::tcgetattr(fd, &tio);
+        ::cfmakeraw(&tio);
+        ::tcsetattr(fd, TCSANOW, &tio);
+        ::close(fd);
+    }
+    ~Line() { ::close(master); }
+    void send(std::string_view bytes) const {
+        ASSERT_EQ(::write(master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
+    std::string received(std::size_t count) const {
+        std::string got;
+        (void)QTest::qWaitFor(
+            [&] {
+                char buf[64];
+                const ssize_t n = ::read(master, buf, sizeof buf);
+                if (n > 0) got.append(buf, static_cast<std::size_t>(n));
+                return got.size() >= count;
+            },
+            3000);
+        return got;
+    }
+};
+
+struct PtyFlow : ::testing::Test {
+    PortsFolder ports;
+    Events ev;
+    QtSerialControl com;
+    FakePrompts prompts{ev};
+    FakeSender keys{ev};
+    FakeClock clock;
+    dlgSignal naming;
+    frmMain form;
+    fs::path file = ports.config / "irdata.txt";
+    mdlMain shell{form, com, prompts, naming, keys, clock, file};
+    PtyFlow() { form.attach(shell); }
+};
+
+TEST_F(PtyFlow, PacketsOnTheLineAreDrawnRecordedAndRecognised) {
+    Line line;
+    ports.link(7, line.slave);
+    writeLibraryFile(file, {{Packet{100, 100, 100}, "Play"}});
+    prompts.answer = "7";
+    bool visibleDuringPrompt = false, tickingDuringPrompt = true;
+    prompts.onInput = [&] {
+        visibleDuringPrompt = form.isVisible();
+        tickingDuringPrompt = form.Timer1->isActive();
+    };
+    ASSERT_EQ(shell.startUp(), mdlMain::StartResult::Running);
+    EXPECT_TRUE(visibleDuringPrompt);
+    EXPECT_FALSE(tickingDuringPrompt);
+    EXPECT_TRUE(form.Timer1->isActive());
+    EXPECT_EQ(line.received(7), "ATV1Q0\r");
+    QTest::mouseClick(form.btnLoadIRData, Qt::LeftButton);
+    ASSERT_TRUE(prompts.boxes.empty());
+
+    // A known packet split over ticks: drawn and logged once complete.
+    clock.readings = {100.0f, 100.5f};
+    line.send("\xFE\x64");
+    QTest::qWait(250);
+    EXPECT_EQ(form.picMain->image().pixel(0, 0) | 0xFF000000u, qRgb(192, 255, 192));
+    line.send("\x64\x64\xFF");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.logText().empty(); }, 3000));
+    EXPECT_EQ(form.logText(), "Play\r\n");
+    EXPECT_EQ(form.picMain->image().pixel(0, 0) | 0xFF000000u, qRgb(0, 0, 255));
+
+    // Record: the next packet is named in the real dialog while Timer1 ticks on idly.
+    QTest::mouseClick(form.butRec, Qt::LeftButton);
+    int drawnWhileNaming = -1;
+    whenModalOpens([&](QWidget* w) {
+        auto* dialog = qobject_cast<dlgSignalForm*>(w);
+        line.send("\xFE\x64\x64\x64\xFF");  // waits in the line until the dialog is closed
+        QTest::qWait(350);
+        drawnWhileNaming = form.picMain->image().pixel(0, 2) == form.picMain->backColor() ? 0 : 1;
+        QTest::keyClicks(dialog->Text1, "sendkeys:hi");
+        QTest::mouseClick(dialog->OKButton, Qt::LeftButton);
+    });
+    clock.readings = {200.0f, 200.5f, 300.0f, 300.5f};
+    line.send("\xFE\x0A\x14\x1E\xFF");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.logText().starts_with("Play\r\nsendkeys"); }, 5000))
+        << form.logText();
+    EXPECT_EQ(drawnWhileNaming, 0);
+    EXPECT_EQ(form.logText(), "Play\r\nsendkeys:hi\r\nPlay\r\n");
+    EXPECT_EQ(std::count(ev.begin(), ev.end(), "keys hi"), 1);
+    EXPECT_EQ(readLibraryFile(file), (SignalLibrary{{Packet{100, 100, 100}, "Play"}, {Packet{10, 20, 30}, "sendkeys:hi"}}));
+    EXPECT_TRUE(prompts.boxes.empty());
+}
+
+TEST_F(PtyFlow, PortThatCannotBeOpenedEndsStartUpWithTheDevice) {
+    const fs::path absent = ports.config / "no-such-device";
+    ports.link(9, absent);
+    prompts.answer = "9";
+    EXPECT_EQ(shell.startUp(), mdlMain::StartResult::Failed);
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_TRUE(prompts.boxes[0].starts_with("Vostel|16|Run-time error '")) << prompts.boxes[0];
+    EXPECT_NE(prompts.boxes[0].find("no-such-device"), std::string::npos) << prompts.boxes[0];
+    EXPECT_FALSE(form.Timer1->isActive());
+}
+
+}  // namespace
+}  // namespace vostel
