@@ -53,6 +53,8 @@ e2e_init() {
   [ -x "$VOSTEL_SIM" ] || { echo "no vostel-sim in $build" >&2; return 1; }
   E2E_DIR=$(mktemp -d "${TMPDIR:-/tmp}/vostel-e2e.XXXXXX")
   export XDG_CONFIG_HOME=$E2E_DIR/config  # a private ports folder
+  export XDG_RUNTIME_DIR=$E2E_DIR/runtime
+  mkdir -m 700 "$XDG_RUNTIME_DIR"
   E2E_PIDS=()
   trap e2e_cleanup EXIT
   trap 'exit 130' INT TERM
