@@ -260,6 +260,7 @@ e2e_log_text() {
   xdotool key ctrl+a ctrl+c
   sleep 0.2
   timeout 5 xclip -o -selection clipboard 2>/dev/null | tr -d '\r'
+  xdotool key ctrl+Home  # the selection goes again
 }
 
 # Waits until the log's first line is ID.
@@ -340,5 +341,5 @@ e2e_full_round() {
   e2e_wait_log_top power || return 1
   [ "$(e2e_log_text | grep -c '^power$')" -ge 2 ] || { e2e_fail "the second power was not logged"; return 1; }
   sleep 0.3
-  import -silent -window root "$shot" || { e2e_fail "no screenshot"; return 1; }
+  import -silent -window "$(e2e_main)" "$shot" || { e2e_fail "no screenshot"; return 1; }
 }
