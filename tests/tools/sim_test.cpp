@@ -100,7 +100,9 @@ public:
             buffer_.append(buf, static_cast<std::size_t>(n));
         }
     }
-    void send(const std::string& text) { ASSERT_EQ(::write(stdin_, text.data(), text.size()), ssize_t(text.size())); }
+    void send(const std::string& text) {
+        ASSERT_EQ(::write(stdin_, text.data(), text.size()), ssize_t(text.size()));
+    }
     void signal(int sig) { ::kill(pid_, sig); }
     // The exit status, or -1 when it has not ended within `timeout`.
     int wait(std::chrono::milliseconds timeout = 5s) {
@@ -294,7 +296,8 @@ TEST_F(SimTest, SendsAtTheLineRateAndRepeatsAHeldButtonEvery110Ms) {
     // after it was held up itself, hence the margins; bytes sent in one block
     // would arrive within a millisecond.
     auto byteTime = std::chrono::microseconds(1042);
-    for (int i = 0; i < 3; ++i) EXPECT_GE(ends[i] - starts[i], byteTime * (size - 1) * 3 / 4) << "packet " << i;
+    for (int i = 0; i < 3; ++i)
+        EXPECT_GE(ends[i] - starts[i], byteTime * (size - 1) * 3 / 4) << "packet " << i;
     // Held: a packet every 110 ms, so a pause follows each one.
     EXPECT_GE(ends[2] - starts[0], (220ms + byteTime * (size - 1)) * 8 / 10);
     EXPECT_GE((starts[2] - starts[0]) / 2, 95ms) << "back to back they would be 70 ms apart";
@@ -314,9 +317,9 @@ TEST_F(SimTest, RemovesItsLinkOnSigtermAndOnCtrlC) {
 
 TEST_F(SimTest, TakesTheLowestFreePortAndReusesOnlyLinksLeftByADeadEmulator) {
     fs::create_directories(ports());
-    fs::create_symlink("/dev/null", ports() / "com1");           // someone else's port
-    fs::create_symlink("/dev/pts/99999", ports() / "com2");       // left by a killed emulator
-    fs::create_symlink("/dev/ttyUSB7", ports() / "com4");         // a receiver that is unplugged
+    fs::create_symlink("/dev/null", ports() / "com1");       // someone else's port
+    fs::create_symlink("/dev/pts/99999", ports() / "com2");  // left by a killed emulator
+    fs::create_symlink("/dev/ttyUSB7", ports() / "com4");    // a receiver that is unplugged
     {
         Sim sim(dir.path, {"--play", "init"});
         EXPECT_NE(sim.waitForLine("port prompt").find("type 2 "), std::string::npos);

@@ -21,11 +21,11 @@
 #include <string>
 #include <vector>
 
+#include "library/library_file.h"
 #include "pty_line.h"
 #include "remote.h"
-#include "schedule.h"
-#include "library/library_file.h"
 #include "runtime/cp1252.h"
+#include "schedule.h"
 #include "serial/port_names.h"
 
 namespace {
@@ -98,16 +98,26 @@ Options parseOptions(int argc, char** argv) {
             if (i + 1 >= argc) throw UsageError(a + " needs a value");
             return argv[++i];
         };
-        if (a == "--port") o.port = parseNumber(a, value(), 1, 32767);
-        else if (a == "--play") o.play = value();
-        else if (a == "--loop") o.loop = true;
-        else if (a == "--library") o.library = value();
-        else if (a == "--raw") o.raw = value();
-        else if (a == "--noise") o.noise = true;
-        else if (a == "--jitter") o.jitter = parseNumber(a, value(), 0, 10);
-        else if (a == "--seed") o.seed = static_cast<unsigned>(parseNumber(a, value(), 0, 2147483647));
-        else if (a == "--list") o.list = true;
-        else throw UsageError("unknown option '" + a + "' (try vostel-sim --help)");
+        if (a == "--port")
+            o.port = parseNumber(a, value(), 1, 32767);
+        else if (a == "--play")
+            o.play = value();
+        else if (a == "--loop")
+            o.loop = true;
+        else if (a == "--library")
+            o.library = value();
+        else if (a == "--raw")
+            o.raw = value();
+        else if (a == "--noise")
+            o.noise = true;
+        else if (a == "--jitter")
+            o.jitter = parseNumber(a, value(), 0, 10);
+        else if (a == "--seed")
+            o.seed = static_cast<unsigned>(parseNumber(a, value(), 0, 2147483647));
+        else if (a == "--list")
+            o.list = true;
+        else
+            throw UsageError("unknown option '" + a + "' (try vostel-sim --help)");
     }
     return o;
 }
@@ -156,7 +166,9 @@ private:
 class Emulator {
 public:
     Emulator(const Options& o, std::vector<Button> buttons, std::string raw)
-        : opt_(o), buttons_(std::move(buttons)), raw_(std::move(raw)),
+        : opt_(o),
+          buttons_(std::move(buttons)),
+          raw_(std::move(raw)),
           rng_(o.seed ? *o.seed : static_cast<unsigned>(Clock::now().time_since_epoch().count())) {}
 
     int run(int signalFd, bool interactive, std::vector<Step> schedule, bool stepsFromStdin);
@@ -229,7 +241,8 @@ void Emulator::press(const Button& b) {
         } else {
             std::string junk;
             int n = std::uniform_int_distribution<int>(1, 4)(rng_);
-            for (int i = 0; i < n; ++i) junk.push_back(char(std::uniform_int_distribution<int>(0, 255)(rng_)));
+            for (int i = 0; i < n; ++i)
+                junk.push_back(char(std::uniform_int_distribution<int>(0, 255)(rng_)));
             bytes = junk + bytes;
             note = " (after junk: " + hexBytes(junk.data(), junk.size()) + ")";
         }
@@ -258,47 +271,49 @@ Clock::time_point Emulator::advanceSchedule(Clock::time_point now) {
         }
         bool done = true;
         switch (s.kind) {
-        case Step::Press: {
-            auto due = lastPacketStart_ + kRepeat;
-            if (now < due) return due;
-            if (line_.isOpen()) press(*s.button);
-            else lastPacketStart_ = now;  // unplugged: the press goes nowhere
-            done = --pressesLeft_ == 0;
-            if (!done) return lastPacketStart_ + kRepeat;
-            break;
-        }
-        case Step::Wait:
-            if (now < stepTime_ + s.wait) return stepTime_ + s.wait;
-            break;
-        case Step::Init:
-            if (initsSeen_ == initsAtStep_) return never;
-            break;
-        case Step::Unplug:
-            if (line_.isOpen()) unplug();
-            break;
-        case Step::Plug:
-            if (!line_.isOpen()) plugIn(true);
-            break;
-        case Step::Raw:
-            if (line_.isOpen()) queue(raw_);
-            std::printf("sent: %zu bytes of the raw file\n", raw_.size());
-            break;
-        case Step::All: {
-            std::vector<Step> expanded;
-            for (const Button& b : buttons_) {
-                expanded.push_back({Step::Press, &b, 1, {}});
-                expanded.push_back({Step::Wait, nullptr, 1, 500ms});
+            case Step::Press: {
+                auto due = lastPacketStart_ + kRepeat;
+                if (now < due) return due;
+                if (line_.isOpen())
+                    press(*s.button);
+                else
+                    lastPacketStart_ = now;  // unplugged: the press goes nowhere
+                done = --pressesLeft_ == 0;
+                if (!done) return lastPacketStart_ + kRepeat;
+                break;
             }
-            steps_.pop_front();
-            steps_.insert(steps_.begin(), expanded.begin(), expanded.end());
-            stepStarted_ = false;
-            continue;
-        }
-        case Step::Quit:
-            // Give the program time to read the last bytes before the line goes.
-            if (now < stepTime_ + 100ms) return stepTime_ + 100ms;
-            quit_ = true;
-            break;
+            case Step::Wait:
+                if (now < stepTime_ + s.wait) return stepTime_ + s.wait;
+                break;
+            case Step::Init:
+                if (initsSeen_ == initsAtStep_) return never;
+                break;
+            case Step::Unplug:
+                if (line_.isOpen()) unplug();
+                break;
+            case Step::Plug:
+                if (!line_.isOpen()) plugIn(true);
+                break;
+            case Step::Raw:
+                if (line_.isOpen()) queue(raw_);
+                std::printf("sent: %zu bytes of the raw file\n", raw_.size());
+                break;
+            case Step::All: {
+                std::vector<Step> expanded;
+                for (const Button& b : buttons_) {
+                    expanded.push_back({Step::Press, &b, 1, {}});
+                    expanded.push_back({Step::Wait, nullptr, 1, 500ms});
+                }
+                steps_.pop_front();
+                steps_.insert(steps_.begin(), expanded.begin(), expanded.end());
+                stepStarted_ = false;
+                continue;
+            }
+            case Step::Quit:
+                // Give the program time to read the last bytes before the line goes.
+                if (now < stepTime_ + 100ms) return stepTime_ + 100ms;
+                quit_ = true;
+                break;
         }
         if (done) {
             steps_.pop_front();
@@ -408,16 +423,19 @@ int Emulator::run(int signalFd, bool interactive, std::vector<Step> schedule, bo
             // Junk between packets, as a stray flash of light or a noisy cable gives.
             std::string junk;
             int n = std::uniform_int_distribution<int>(1, 6)(rng_);
-            for (int i = 0; i < n; ++i) junk.push_back(char(std::uniform_int_distribution<int>(0, 255)(rng_)));
+            for (int i = 0; i < n; ++i)
+                junk.push_back(char(std::uniform_int_distribution<int>(0, 255)(rng_)));
             queue(junk);
             std::printf("sent: junk %s\n", hexBytes(junk.data(), junk.size()).c_str());
-            nextNoise_ = now + std::chrono::milliseconds(std::uniform_int_distribution<int>(1500, 5000)(rng_));
+            nextNoise_ =
+                now + std::chrono::milliseconds(std::uniform_int_distribution<int>(1500, 5000)(rng_));
         }
         if (!out_.empty() && line_.isOpen()) wake = std::min(wake, nextByte_);
         if (opt_.noise && line_.isOpen()) wake = std::min(wake, nextNoise_);
         if (quit_) break;
 
-        pollfd fds[3] = {{signalFd, POLLIN, 0}, {line_.master(), POLLIN, 0}, {stdinOpen ? STDIN_FILENO : -1, POLLIN, 0}};
+        pollfd fds[3] = {
+            {signalFd, POLLIN, 0}, {line_.master(), POLLIN, 0}, {stdinOpen ? STDIN_FILENO : -1, POLLIN, 0}};
         timespec timeout{};
         timespec* tp = nullptr;
         if (wake != Clock::time_point::max()) {
@@ -462,7 +480,8 @@ std::vector<Button> libraryButtons(const std::string& file) {
         }
         auto bad = std::find_if(r.packet->begin(), r.packet->end(), [](int v) { return v < 0 || v > 254; });
         if (bad != r.packet->end()) {
-            std::fprintf(stderr, "vostel-sim: record %zu (\"%s\") holds %d, which the unit cannot send; left out\n",
+            std::fprintf(stderr,
+                         "vostel-sim: record %zu (\"%s\") holds %d, which the unit cannot send; left out\n",
                          i, id.c_str(), int(*bad));
             continue;
         }
@@ -499,9 +518,12 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (opt.raw) raw = readWholeFile(*opt.raw);
-        if (opt.play && *opt.play != "-") schedule = parseSchedule(*opt.play, buttons);
-        else if (!opt.play && opt.raw) schedule = parseSchedule("init,raw", buttons);
-        else if (!opt.play && opt.library && !isatty(STDIN_FILENO)) schedule = parseSchedule("init,all", buttons);
+        if (opt.play && *opt.play != "-")
+            schedule = parseSchedule(*opt.play, buttons);
+        else if (!opt.play && opt.raw)
+            schedule = parseSchedule("init,raw", buttons);
+        else if (!opt.play && opt.library && !isatty(STDIN_FILENO))
+            schedule = parseSchedule("init,all", buttons);
         for (const Step& s : schedule)
             if (s.kind == Step::Raw && !opt.raw) throw UsageError("the step 'raw' needs --raw FILE");
     } catch (const UsageError& e) {

@@ -9,10 +9,10 @@
 namespace vostel::sim {
 
 struct Button {
-    std::string name;                // shown and used in schedules (UTF-8)
-    std::vector<int> durations;      // 0..254 each
-    char key = 0;                    // key that presses it in interactive mode
-    std::string alias;               // "#N": N is the button's number (a library record's index)
+    std::string name;            // shown and used in schedules (UTF-8)
+    std::vector<int> durations;  // 0..254 each
+    char key = 0;                // key that presses it in interactive mode
+    std::string alias;           // "#N": N is the button's number (a library record's index)
 };
 
 // A remote control with NEC-like codes: a leader pulse and space, 32 bits sent

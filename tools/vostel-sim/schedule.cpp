@@ -42,9 +42,12 @@ bool parseDuration(const std::string& s, std::chrono::milliseconds& out) {
     if (number.find('.') != number.rfind('.') || number.front() == '.' || number.back() == '.') return false;
     if (number.size() > 9) return false;
     double value = std::stod(number);
-    if (suffix == "ms") out = std::chrono::milliseconds(static_cast<long long>(value));
-    else if (suffix == "s") out = std::chrono::milliseconds(static_cast<long long>(value * 1000));
-    else return false;
+    if (suffix == "ms")
+        out = std::chrono::milliseconds(static_cast<long long>(value));
+    else if (suffix == "s")
+        out = std::chrono::milliseconds(static_cast<long long>(value * 1000));
+    else
+        return false;
     return true;
 }
 

@@ -10,8 +10,8 @@ namespace vostel::sim {
 
 struct Step {
     enum Kind { Press, Wait, Init, Unplug, Plug, Raw, All, Quit } kind;
-    const Button* button = nullptr;  // Press
-    int count = 1;                   // Press: packets sent while the button is held
+    const Button* button = nullptr;     // Press
+    int count = 1;                      // Press: packets sent while the button is held
     std::chrono::milliseconds wait{0};  // Wait
 };
 
