@@ -304,6 +304,16 @@ TEST_F(SimTest, SendsAtTheLineRateAndRepeatsAHeldButtonEvery110Ms) {
     EXPECT_GT(chunks.size(), 6u) << "bytes trickle in rather than arriving in one block";
 }
 
+TEST_F(SimTest, ALoopedScheduleWaitsForTheProgramOnlyOnce) {
+    std::size_t size = listedDurations(dir.path, "mute").size() + 2;
+    Sim sim(dir.path, {"--play", "init, mute, 100ms", "--loop"});
+    ASSERT_FALSE(sim.waitForLine("port prompt").empty());
+    Port port(ports() / "com1");
+    EXPECT_TRUE(port.read(1, 300ms).empty());
+    port.write("ATV1Q0\r");
+    EXPECT_EQ(joined(port.read(3 * size)).size(), 3 * size);
+}
+
 TEST_F(SimTest, RemovesItsLinkOnSigtermAndOnCtrlC) {
     for (int sig : {SIGTERM, SIGINT}) {
         Sim sim(dir.path, {"--port", "2", "--play", "init"});

@@ -204,7 +204,7 @@ private:
     bool stepStarted_ = false;
     int pressesLeft_ = 0;
     Clock::time_point stepTime_{};
-    int initsSeen_ = 0, initsAtStep_ = 0;
+    int initsSeen_ = 0;     // initialisation commands since the line was plugged in
     std::string received_;  // the last few bytes, to spot the initialisation command
     Clock::time_point nextNoise_{};
     bool quit_ = false;
@@ -213,6 +213,8 @@ private:
 
 void Emulator::plugIn(bool again) {
     line_.open();
+    initsSeen_ = 0;
+    received_.clear();
     if (again) {
         link_.retarget(line_.slavePath());
         std::printf("plugged in again: com%d -> %s\n", link_.port(), line_.slavePath().c_str());
@@ -267,7 +269,6 @@ Clock::time_point Emulator::advanceSchedule(Clock::time_point now) {
             stepStarted_ = true;
             stepTime_ = now;
             pressesLeft_ = s.count;
-            initsAtStep_ = initsSeen_;
         }
         bool done = true;
         switch (s.kind) {
@@ -286,7 +287,7 @@ Clock::time_point Emulator::advanceSchedule(Clock::time_point now) {
                 if (now < stepTime_ + s.wait) return stepTime_ + s.wait;
                 break;
             case Step::Init:
-                if (initsSeen_ == initsAtStep_) return never;
+                if (initsSeen_ == 0) return never;
                 break;
             case Step::Unplug:
                 if (line_.isOpen()) unplug();

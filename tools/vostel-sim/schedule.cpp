@@ -11,6 +11,7 @@ const char* const kScheduleHelp =
     "  NAMExK    hold the button: K packets, one every 110 ms\n"
     "  500ms 2s  wait (a step starts when the previous packet has been sent)\n"
     "  init      wait until the program has sent its initialisation command\n"
+    "            (once after each plug-in; a repeated schedule waits no more)\n"
     "  unplug    close the pseudo-terminal, as if the receiver were unplugged\n"
     "  plug      plug it in again: a new pseudo-terminal behind the same port link\n"
     "  raw       send the --raw file\n"
