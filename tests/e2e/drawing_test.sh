@@ -16,9 +16,8 @@ done
 
 e2e_sim "power, 300ms, vol+"
 e2e_wait_sim '^sent: vol\+$'
-sleep 0.5  # the next tick reads and draws
 shot=$E2E_DIR/drawn.ppm
-e2e_screenshot "$shot"
+e2e_wait_drawn "$shot" 1
 e2e_check_row "$shot" 0 "$(e2e_durations power)"
 e2e_check_row "$shot" 1 "$(e2e_durations vol+)"
 for x in 0 30 300; do

@@ -289,6 +289,30 @@ e2e_pic_pixel() {
   e2e_pixel "$1" $((${origin% *} + E2E_PIC_X + $2)) $((${origin#* } + E2E_PIC_Y + $3))
 }
 
+# Prints the output of the command once it has stayed the same for 0.6 s
+# (at most SECONDS), for things that trickle in, such as typed keys.
+e2e_settled() {
+  local seconds=$1 before now
+  shift
+  local end=$((SECONDS + seconds + 1))
+  before=$("$@")
+  while [ $SECONDS -lt $end ]; do
+    sleep 0.6
+    now=$("$@")
+    [ "$now" = "$before" ] && break
+    before=$now
+  done
+  printf '%s\n' "$before"
+}
+
+# Takes screenshots into FILE until row ROW of the picture area has been
+# drawn (its first segment is blue), for at most SECONDS.
+e2e_wait_drawn() {
+  local file=$1 row=$2 seconds=${3:-$E2E_TIMEOUT}
+  e2e_wait_for "$seconds" e2e__drawn "$file" "$row" || e2e_fail "row $row was not drawn"
+}
+e2e__drawn() { e2e_screenshot "$1" && [ "$(e2e_pic_pixel "$1" 10 "$2")" = "$E2E_BLUE" ]; }
+
 # Checks the pulse train of DURATIONS (space-separated) on row ROW of a
 # screenshot: each segment's colour in its middle, the background after it.
 e2e_check_row() {

@@ -47,8 +47,7 @@ sleep 0.5
 e2e_focus "$target"
 e2e_sim "vol-x10"
 e2e_wait_sim '^sent: vol-$' 11
-sleep 0.8
-text=$(typed)
+text=$(e2e_settled 5 typed)
 held=$((${#text} / 3 - 1))
 [ "$text" = "$(printf 'abc%.0s' $(seq $((held + 1))))" ] || e2e_fail "the key target holds '$text'"
 [ "$held" -ge 2 ] && [ "$held" -le 4 ] || e2e_fail "a held button acted $held times in 1.1 s"

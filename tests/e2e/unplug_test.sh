@@ -28,9 +28,8 @@ xdotool key Return
 e2e_wait_for 5 eval '[ -z "$(e2e_other_windows)" ]' || e2e_fail "the message box did not close"
 e2e_sim vol+
 e2e_wait_sim '^sent: vol\+$'
-sleep 0.5
 shot=$E2E_DIR/after.ppm
-e2e_screenshot "$shot"
+e2e_wait_drawn "$shot" 1
 e2e_check_row "$shot" 0 "$(e2e_durations power)"
 e2e_check_row "$shot" 1 "$(e2e_durations vol+)"
 e2e_vostel_running || e2e_fail "the program ended"
