@@ -155,7 +155,9 @@ SignalLibrary decodeLibrary(std::string_view bytes, const std::string& file) {
 
 SignalLibrary readLibraryFile(const std::filesystem::path& file) {
     const std::string name = file.string();
-    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so a named pipe in the file's place is refused below
+    // instead of waiting for a writer; regular files read as usual.
+    int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT) return {};
         throw errorFromErrno(errno, name);

@@ -1,5 +1,12 @@
 #include "library/library_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
+
 #include <gtest/gtest.h>
 
 #include "runtime/error.h"
@@ -141,6 +148,22 @@ TEST_F(LibraryFileOnDisk, UnreadableFilesRaiseFileErrorsNamingThem) {
     RuntimeError e = errorOf([] { readLibraryFile("irdata.txt"); });
     EXPECT_EQ(e.number(), kErrPathFileAccess);
     EXPECT_NE(e.text().find("irdata.txt"), std::string::npos);
+}
+
+// A named pipe in the library file's place has no writer: opening it to read
+// would wait for one for good. It is refused like any other non-file.
+TEST_F(LibraryFileOnDisk, NamedPipeIsRefusedWithoutWaiting) {
+    ASSERT_EQ(::mkfifo("irdata.txt", 0600), 0);
+    auto load = std::async(std::launch::async, [] { return errorOf([] { readLibraryFile("irdata.txt"); }); });
+    if (load.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+        // Let the blocked reader go, so the test ends, then fail.
+        ::close(::open("irdata.txt", O_WRONLY | O_NONBLOCK));
+        load.wait();
+        FAIL() << "loading waited for a writer on the named pipe";
+    }
+    RuntimeError e = load.get();
+    EXPECT_EQ(e.number(), kErrPathFileAccess);
+    EXPECT_NE(e.text().find("irdata.txt"), std::string::npos) << e.text();
 }
 
 TEST_F(LibraryFileOnDisk, SaveWritesExactlyTheContentAndKeepsNoTemporaryFile) {
