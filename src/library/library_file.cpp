@@ -186,18 +186,25 @@ SignalLibrary readLibraryFile(const std::filesystem::path& file) {
 void writeLibraryFile(const std::filesystem::path& file, const SignalLibrary& records) {
     const std::string name = file.string();
     const std::string data = encodeLibrary(records);
-    std::filesystem::path dir = file.parent_path();
+    // Through a symbolic link, the linked file is replaced and the link stays.
+    std::filesystem::path target = file;
+    std::error_code ec;
+    if (std::filesystem::is_symlink(file, ec)) {
+        std::filesystem::path linked = std::filesystem::canonical(file, ec);
+        if (!ec) target = linked;
+    }
+    std::filesystem::path dir = target.parent_path();
     if (dir.empty()) dir = ".";
 
     TempFile tmp;
     std::string tmpName(".");
-    tmpName += file.filename().string();
+    tmpName += target.filename().string();
     tmpName += ".XXXXXX";
     std::string pattern = (dir / tmpName).string();
     tmp.fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (tmp.fd < 0) throw errorFromErrno(errno, name);
     tmp.path = pattern;
-    if (::fchmod(tmp.fd, modeForNewFile(file)) != 0) throw errorFromErrno(errno, name);
+    if (::fchmod(tmp.fd, modeForNewFile(target)) != 0) throw errorFromErrno(errno, name);
 
     std::size_t done = 0;
     while (done < data.size()) {
@@ -212,7 +219,7 @@ void writeLibraryFile(const std::filesystem::path& file, const SignalLibrary& re
     int fd = tmp.fd;
     tmp.fd = -1;
     if (::close(fd) != 0) throw errorFromErrno(errno, name);
-    if (::rename(tmp.path.c_str(), file.c_str()) != 0) throw errorFromErrno(errno, name);
+    if (::rename(tmp.path.c_str(), target.c_str()) != 0) throw errorFromErrno(errno, name);
     tmp.path.clear();
 
     // Make the rename itself durable.

@@ -176,6 +176,19 @@ TEST_F(LibraryFileOnDisk, SaveWritesExactlyTheContentAndKeepsNoTemporaryFile) {
     EXPECT_EQ(entryCount(), 1u);
 }
 
+// irdata.txt may be a link to a library kept elsewhere (a synchronised
+// folder, say): saving writes that file and leaves the link in place.
+TEST_F(LibraryFileOnDisk, SaveThroughALinkWritesTheLinkedFile) {
+    std::filesystem::create_directory("kept");
+    writeBytes("kept/library.bin", kWorkedExample);
+    std::filesystem::create_symlink("kept/library.bin", "irdata.txt");
+    writeLibraryFile("irdata.txt", sample());
+    EXPECT_TRUE(std::filesystem::is_symlink("irdata.txt"));
+    EXPECT_EQ(readLibraryFile("kept/library.bin"), sample());
+    EXPECT_EQ(readLibraryFile("irdata.txt"), sample());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("kept"), std::filesystem::directory_iterator()), 1);
+}
+
 TEST_F(LibraryFileOnDisk, SaveKeepsThePermissionsOfTheOldFile) {
     writeBytes("irdata.txt", kWorkedExample);
     std::filesystem::permissions("irdata.txt", std::filesystem::perms(0640));
