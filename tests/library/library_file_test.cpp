@@ -186,7 +186,8 @@ TEST_F(LibraryFileOnDisk, SaveThroughALinkWritesTheLinkedFile) {
     EXPECT_TRUE(std::filesystem::is_symlink("irdata.txt"));
     EXPECT_EQ(readLibraryFile("kept/library.bin"), sample());
     EXPECT_EQ(readLibraryFile("irdata.txt"), sample());
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("kept"), std::filesystem::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("kept"), std::filesystem::directory_iterator()),
+              1);
 }
 
 TEST_F(LibraryFileOnDisk, SaveKeepsThePermissionsOfTheOldFile) {

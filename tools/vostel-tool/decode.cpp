@@ -55,8 +55,10 @@ std::string faultAt(const std::string& line, std::size_t column) {
     if (column > line.size()) return "the line ends inside a byte pair";
     const auto c = static_cast<unsigned char>(line[column - 1]);
     char what[32];
-    if (c >= 0x20 && c < 0x7F) std::snprintf(what, sizeof what, "'%c'", c);
-    else std::snprintf(what, sizeof what, "the byte 0x%02X", c);
+    if (c >= 0x20 && c < 0x7F)
+        std::snprintf(what, sizeof what, "'%c'", c);
+    else
+        std::snprintf(what, sizeof what, "the byte 0x%02X", c);
     return std::string(what) + " is not a hexadecimal digit";
 }
 
