@@ -18,8 +18,6 @@ namespace vostel {
 
 namespace {
 
-constexpr int kErrInvalidPropertyValue = 380;
-
 std::vector<std::string_view> splitFields(std::string_view text) {
     std::vector<std::string_view> fields;
     std::size_t start = 0;
@@ -116,7 +114,7 @@ void QtSerialControl::setSettings(const std::string& settings) {
 }
 
 void QtSerialControl::setInputLen(int length) {
-    if (length < 0) throw RuntimeError(kErrInvalidPropertyValue, "Invalid property value");
+    if (length < 0) throw RuntimeError(kErrInvalidPropertyValue);
     inputLen_ = length;
 }
 
