@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #include <vector>
 
@@ -27,6 +28,13 @@ std::vector<std::string_view> splitFields(std::string_view text) {
         if (comma == std::string_view::npos) return fields;
         start = comma + 1;
     }
+}
+
+// Linux gives the slave sides of pseudo-terminals the majors 136 to 143.
+bool isPseudoTerminal(const std::filesystem::path& device) {
+    struct stat st {};
+    return ::stat(device.c_str(), &st) == 0 && S_ISCHR(st.st_mode) && major(st.st_rdev) >= 136 &&
+           major(st.st_rdev) <= 143;
 }
 
 RuntimeError badSettings(const std::string& settings) {
@@ -204,6 +212,7 @@ std::optional<RuntimeError> QtSerialControl::openDevice() {
                                                      " cannot be opened as a serial port (" + reason + ")");
         }
     }
+    pseudoTerminal_ = isPseudoTerminal(device_);
     const bool applied = applySettings();
     configuring_ = false;
     if (!applied) {
@@ -238,6 +247,10 @@ void QtSerialControl::onError(QSerialPort::SerialPortError error) {
     // fails; closing at once keeps the event loop from spinning on it.
     port_.close();
     lost_ = true;
+    staleLink_.reset();
+    struct stat link {};
+    if (pseudoTerminal_ && ::lstat(name_.c_str(), &link) == 0 && S_ISLNK(link.st_mode))
+        staleLink_ = LinkId{link.st_ino, link.st_ctim};
     if (!pendingError_)
         pendingError_ = RuntimeError(kErrReadingComm, "Error reading comm device: " + describe() +
                                                           " was lost (unplugged, or the other end hung up). "
@@ -245,10 +258,21 @@ void QtSerialControl::onError(QSerialPort::SerialPortError error) {
     reopenTimer_.start();
 }
 
+bool QtSerialControl::staleLink() const {
+    if (!staleLink_) return false;
+    struct stat link {};
+    return ::lstat(portPath(number_).c_str(), &link) == 0 && S_ISLNK(link.st_mode) &&
+           link.st_ino == staleLink_->inode && link.st_ctim.tv_sec == staleLink_->changed.tv_sec &&
+           link.st_ctim.tv_nsec == staleLink_->changed.tv_nsec;
+}
+
 void QtSerialControl::tryReopen() {
+    // A pseudo-terminal under the lost one's number belongs to another program.
+    if (staleLink()) return;
     if (openDevice()) return;  // still gone: try again at the next tick
     reopenTimer_.stop();
     lost_ = false;
+    staleLink_.reset();
     if (initCommand_) {
         port_.write(initCommand_->data(), static_cast<qint64>(initCommand_->size()));
         port_.flush();

@@ -15,12 +15,18 @@
 // error; input() raises that error once, and the control then tries to open
 // the same port number again about once a second. When it is back, the bytes
 // of the first output() after opening (the initialisation command) are sent
-// again and reading goes on. portOpen() stays true throughout.
+// again and reading goes on. portOpen() stays true throughout. A lost
+// pseudo-terminal (an emulator's) never comes back under its old number, which
+// the system gives to the next program that asks; its comN link is followed
+// again only once it has been made anew.
 #include <QSerialPort>
 #include <QTimer>
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -70,6 +76,8 @@ private:
     void onError(QSerialPort::SerialPortError error);
     void tryReopen();
     std::string describe() const;
+    // Whether the port name is still the link that led to a lost pseudo-terminal.
+    bool staleLink() const;
 
     QSerialPort port_;
     QTimer reopenTimer_;
@@ -85,6 +93,14 @@ private:
     std::optional<RuntimeError> pendingError_;
     std::filesystem::path name_;    // what was opened: the link or the device
     std::filesystem::path device_;  // the device behind it
+    bool pseudoTerminal_ = false;   // the open device is a pseudo-terminal
+
+    // The comN link of a lost pseudo-terminal, told apart from a link made anew.
+    struct LinkId {
+        ino_t inode;
+        timespec changed;
+    };
+    std::optional<LinkId> staleLink_;
 };
 
 }  // namespace vostel

@@ -333,6 +333,39 @@ TEST_F(QtSerialControlTest, LostPortIsReportedOnceThenReopenedBehindTheSameLink)
     EXPECT_EQ(control.input(), "");
 }
 
+// An emulator that dies without removing its link leaves comN pointing at a
+// pseudo-terminal number the system soon gives to another program (a terminal
+// window, say). That is never the lost unit coming back: the control must not
+// open it. A link made anew is followed as usual.
+TEST_F(QtSerialControlTest, LostPseudoTerminalIsNotReopenedUnderAnotherProgram) {
+    auto unit = std::make_unique<Pty>();
+    const std::string lostPath = unit->slave();
+    link(7, lostPath);
+    QtSerialControl control;
+    openPort(control, 7);
+    ASSERT_EQ(unit->receive(7, 2000), kInitCommand);
+    unit->hangUp();
+    unit.reset();
+    int errors = 0;
+    for (int tick = 0; tick < 5; ++tick) {
+        QTest::qWait(100);
+        try {
+            control.input();
+        } catch (const RuntimeError&) {
+            ++errors;
+        }
+    }
+    ASSERT_EQ(errors, 1);
+
+    Pty stranger;  // the system gives out the lowest free number: usually the lost one
+    if (stranger.slave() != lostPath) GTEST_SKIP() << "the new pseudo-terminal got another number";
+    EXPECT_EQ(stranger.receive(7, 2500), "") << "the control opened another program's pseudo-terminal";
+    EXPECT_EQ(control.input(), "");
+
+    link(7, stranger.slave());  // a restarted emulator links its terminal anew
+    EXPECT_EQ(stranger.receive(7, 5000), kInitCommand) << "the control did not follow the new link";
+}
+
 TEST_F(QtSerialControlTest, ComPortOpensTheTypedPortOverTheRealControl) {
     class Typing : public Prompts {
     public:
