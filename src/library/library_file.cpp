@@ -186,12 +186,15 @@ SignalLibrary readLibraryFile(const std::filesystem::path& file) {
 void writeLibraryFile(const std::filesystem::path& file, const SignalLibrary& records) {
     const std::string name = file.string();
     const std::string data = encodeLibrary(records);
-    // Through a symbolic link, the linked file is replaced and the link stays.
+    // Through a symbolic link, the linked file is replaced (or created) and the link stays.
     std::filesystem::path target = file;
     std::error_code ec;
     if (std::filesystem::is_symlink(file, ec)) {
-        std::filesystem::path linked = std::filesystem::canonical(file, ec);
-        if (!ec) target = linked;
+        const std::filesystem::path linked = std::filesystem::read_symlink(file, ec);
+        if (!ec) {
+            std::filesystem::path resolved = std::filesystem::weakly_canonical(file.parent_path() / linked, ec);
+            if (!ec) target = resolved;
+        }
     }
     std::filesystem::path dir = target.parent_path();
     if (dir.empty()) dir = ".";

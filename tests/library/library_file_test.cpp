@@ -188,6 +188,13 @@ TEST_F(LibraryFileOnDisk, SaveThroughALinkWritesTheLinkedFile) {
     EXPECT_EQ(readLibraryFile("irdata.txt"), sample());
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator("kept"), std::filesystem::directory_iterator()),
               1);
+
+    // A link to a library not written yet: the first save creates it there.
+    std::filesystem::remove("irdata.txt");
+    std::filesystem::create_symlink(std::filesystem::absolute("kept/new.bin"), "irdata.txt");
+    writeLibraryFile("irdata.txt", sample());
+    EXPECT_TRUE(std::filesystem::is_symlink("irdata.txt"));
+    EXPECT_EQ(readLibraryFile("kept/new.bin"), sample());
 }
 
 TEST_F(LibraryFileOnDisk, SaveKeepsThePermissionsOfTheOldFile) {
