@@ -248,9 +248,7 @@ void QtSerialControl::onError(QSerialPort::SerialPortError error) {
     port_.close();
     lost_ = true;
     staleLink_.reset();
-    struct stat link {};
-    if (pseudoTerminal_ && ::lstat(name_.c_str(), &link) == 0 && S_ISLNK(link.st_mode))
-        staleLink_ = LinkId{link.st_ino, link.st_ctim};
+    if (pseudoTerminal_) staleLink_ = lastLink(name_);
     if (!pendingError_)
         pendingError_ = RuntimeError(kErrReadingComm, "Error reading comm device: " + describe() +
                                                           " was lost (unplugged, or the other end hung up). "
@@ -258,13 +256,21 @@ void QtSerialControl::onError(QSerialPort::SerialPortError error) {
     reopenTimer_.start();
 }
 
-bool QtSerialControl::staleLink() const {
-    if (!staleLink_) return false;
-    struct stat link {};
-    return ::lstat(portPath(number_).c_str(), &link) == 0 && S_ISLNK(link.st_mode) &&
-           link.st_ino == staleLink_->inode && link.st_ctim.tv_sec == staleLink_->changed.tv_sec &&
-           link.st_ctim.tv_nsec == staleLink_->changed.tv_nsec;
+std::optional<QtSerialControl::LinkId> QtSerialControl::lastLink(std::filesystem::path name) {
+    std::optional<LinkId> last;
+    for (int hop = 0; hop < 40; ++hop) {  // the system's own limit on a chain of links
+        struct stat st {};
+        if (::lstat(name.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+        last = LinkId{st.st_dev, st.st_ino, st.st_ctim};
+        std::error_code ec;
+        const std::filesystem::path target = std::filesystem::read_symlink(name, ec);
+        if (ec) break;
+        name = target.is_absolute() ? target : name.parent_path() / target;
+    }
+    return last;
 }
+
+bool QtSerialControl::staleLink() const { return staleLink_ && lastLink(portPath(number_)) == staleLink_; }
 
 void QtSerialControl::tryReopen() {
     // A pseudo-terminal under the lost one's number belongs to another program.
