@@ -12,6 +12,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <iterator>
@@ -123,7 +124,6 @@ int cmdList(const Args& args) {
         }
         std::cout << line << '\n';
     }
-    std::cout.flush();
     return 0;
 }
 
@@ -148,7 +148,6 @@ int cmdExport(const Args& args) {
     QByteArray json = QJsonDocument(top).toJson(QJsonDocument::Compact);
     std::cout.write(json.constData(), json.size());
     std::cout << '\n';
-    std::cout.flush();
     return 0;
 }
 
@@ -255,25 +254,32 @@ int cmdMatch(const Args& args) {
     std::string id;
     bool found = OCR::findIn(lib, packet, id);
     std::cout << (found ? cp1252ToUtf8(id) : id) << '\n';
-    std::cout.flush();
     return found ? 0 : 1;
 }
 
 }  // namespace
 
 int cmdLibrary(const std::string& command, const Args& args) {
+    int (*run)(const Args&) = nullptr;
+    if (command == "list") run = cmdList;
+    if (command == "export") run = cmdExport;
+    if (command == "import") run = cmdImport;
+    if (command == "rename") run = cmdRename;
+    if (command == "delete") run = cmdDelete;
+    if (command == "match") run = cmdMatch;
+    if (!run) return -1;
     try {
-        if (command == "list") return cmdList(args);
-        if (command == "export") return cmdExport(args);
-        if (command == "import") return cmdImport(args);
-        if (command == "rename") return cmdRename(args);
-        if (command == "delete") return cmdDelete(args);
-        if (command == "match") return cmdMatch(args);
+        const int status = run(args);
+        // What was printed must have arrived: an export to a full disk is no backup.
+        errno = 0;
+        if (!std::cout.flush())
+            fail(std::string("cannot write to standard output") +
+                 (errno ? std::string(": ") + std::strerror(errno) : ""));
+        return status;
     } catch (const UsageError& e) {
         std::fprintf(stderr, "vostel-tool: %s\n", e.message.c_str());
         return 2;
     }
-    return -1;
 }
 
 }  // namespace vostel::tool
