@@ -75,8 +75,12 @@ TEST_F(ToolTest, ExportWritesJsonWithUtf8Ids) {
     Result r = run({"export", "lib.bin"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out,
-              "{\"records\":[{\"id\":\"on\",\"packet\":[10,200,35]},{\"id\":\"\",\"packet\":null},"
-              "{\"id\":\"\xC3\xA9\",\"packet\":[]}]}\n");
+              "{\"records\": [{\"id\": \"on\", \"packet\": [10, 200, 35]}, {\"id\": \"\", \"packet\": null}, "
+              "{\"id\": \"\xC3\xA9\", \"packet\": []}]}\n");
+    // Quotes, backslashes and control characters are escaped.
+    writeLibraryFile("esc.bin", {{Packet{1, 2, 3}, "a\"b\\c\x01"}});
+    r = run({"export", "esc.bin"});
+    EXPECT_EQ(r.out, "{\"records\": [{\"id\": \"a\\\"b\\\\c\\u0001\", \"packet\": [1, 2, 3]}]}\n");
 }
 
 TEST_F(ToolTest, ImportWritesTheFileByteForByte) {

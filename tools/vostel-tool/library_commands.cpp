@@ -127,27 +127,36 @@ int cmdList(const Args& args) {
     return 0;
 }
 
+// A JSON string literal for a Windows-1252 ID (UTF-8, escaped as JSON needs).
+std::string jsonString(const std::string& cp1252) {
+    std::string utf8 = cp1252ToUtf8(cp1252);
+    QJsonArray one{QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()))};
+    QByteArray json = QJsonDocument(one).toJson(QJsonDocument::Compact);  // ["..."]
+    return std::string(json.constData() + 1, static_cast<std::size_t>(json.size() - 2));
+}
+
+// {"records": [{"id": "on", "packet": [10, 200, 35]}, {"id": "", "packet": null}]}
 int cmdExport(const Args& args) {
     SignalLibrary lib = readExisting(fileArg(args, 0, "export"));
-    QJsonArray records;
-    for (const SignalRecord& r : lib) {
-        QJsonObject o;
-        std::string utf8 = cp1252ToUtf8(r.id);
-        o.insert("id", QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+    std::string out = "{\"records\": [";
+    for (std::size_t i = 0; i < lib.size(); ++i) {
+        const SignalRecord& r = lib[i];
+        if (i > 0) out += ", ";
+        out += "{\"id\": " + jsonString(r.id) + ", \"packet\": ";
         if (r.packet) {
-            QJsonArray p;
-            for (int16_t e : *r.packet) p.append(int{e});
-            o.insert("packet", p);
+            out += '[';
+            for (std::size_t k = 0; k < r.packet->size(); ++k) {
+                if (k > 0) out += ", ";
+                out += std::to_string((*r.packet)[k]);
+            }
+            out += ']';
         } else {
-            o.insert("packet", QJsonValue(QJsonValue::Null));
+            out += "null";
         }
-        records.append(o);
+        out += '}';
     }
-    QJsonObject top;
-    top.insert("records", records);
-    QByteArray json = QJsonDocument(top).toJson(QJsonDocument::Compact);
-    std::cout.write(json.constData(), json.size());
-    std::cout << '\n';
+    out += "]}\n";
+    std::cout << out;
     return 0;
 }
 
