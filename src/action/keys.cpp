@@ -44,6 +44,13 @@ unsigned bit(Modifier m) { return 1u << static_cast<unsigned>(m); }
 
 std::string utf8(std::u32string_view text) { return encodeUtf8(text); }
 
+// A faulty part of the description for a message: a long one by its start only.
+std::string shown(std::u32string_view part) {
+    constexpr std::size_t kShown = 40;
+    if (part.size() <= kShown) return utf8(part);
+    return utf8(part.substr(0, kShown)) + "...";
+}
+
 std::string at(std::size_t index) { return " at position " + std::to_string(index + 1); }
 
 // The named key of a multi-letter name, compared without regard to case.
@@ -190,11 +197,11 @@ private:
         long times = 1;
         if (text_[j] == U' ') {
             std::u32string_view digits = text_.substr(j + 1, close - j - 1);
-            if (digits.empty()) reject("repeat count missing in " + utf8(whole));
+            if (digits.empty()) reject("repeat count missing in " + shown(whole));
             times = 0;
             for (char32_t d : digits) {
                 if (d < U'0' || d > U'9')
-                    reject("repeat count in " + utf8(whole) + " is not a number");
+                    reject("repeat count in " + shown(whole) + " is not a number");
                 if (times <= kMaxKeystrokes) times = times * 10 + (d - U'0');
             }
         }
@@ -205,7 +212,7 @@ private:
         } else if (lookUpName(name, key)) {
             event = KeyEvent::tap(key);
         } else {
-            reject("unknown key name {" + utf8(name) + "}");
+            reject("unknown key name {" + shown(name) + "}");
         }
         stroke(event, times);
         return close + 1;

@@ -24,8 +24,8 @@
 namespace vostel {
 namespace {
 
-constexpr int kErrNoDisplay = 68;  // "Device unavailable"
-constexpr int kErrRefused = 57;    // "Device I/O error"
+constexpr int kErrNoDisplay = kErrDeviceUnavailable;
+constexpr int kErrRefused = kErrDeviceIO;
 
 // How long a spare key code keeps a character after it was last typed before
 // it may be bound to another one: a busy receiving program may read the

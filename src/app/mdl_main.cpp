@@ -34,9 +34,9 @@ RuntimeError mdlMain::currentError() {
     } catch (const std::bad_alloc&) {
         return RuntimeError(kErrOutOfMemory);
     } catch (const std::exception& e) {
-        return RuntimeError(51, std::string("Internal error: ") + e.what());
+        return RuntimeError(kErrInternalError, std::string("Internal error: ") + e.what());
     } catch (...) {
-        return RuntimeError(51, "Internal error");
+        return RuntimeError(kErrInternalError);
     }
 }
 
@@ -45,7 +45,7 @@ void mdlMain::showError(const RuntimeError& error) {
 }
 
 OCR& mdlMain::library() {
-    if (!ocr_) throw RuntimeError(91, "Object variable or With block variable not set");
+    if (!ocr_) throw RuntimeError(kErrObjectNotSet);
     return *ocr_;
 }
 

@@ -27,7 +27,7 @@ void checkLastIndex(int16_t ub) {
 }  // namespace
 
 DrawingSurface& Visuals::picBox() const {
-    if (!picBox_) throw RuntimeError(91, "Object variable or With block variable not set");
+    if (!picBox_) throw RuntimeError(kErrObjectNotSet);
     return *picBox_;
 }
 
@@ -38,7 +38,7 @@ int16_t Visuals::getHeightInPixels() const {
 
 void Visuals::rowStep() {
     const int16_t h = getHeightInPixels();
-    if (h == 0) throw RuntimeError(11, "Division by zero");
+    if (h == 0) throw RuntimeError(kErrDivisionByZero);
     curRow_ = static_cast<int16_t>(add16(curRow_, 1) % h);
     if (curRow_ == 0) picBox().Cls();
 }

@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <limits>
+
 #include "runtime/cp1252.h"
 
 namespace vostel {
@@ -28,6 +30,9 @@ dlgSignalForm::dlgSignalForm(bool& okPressed)
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setGeometry(px(120), px(120), px(2535), px(375));
     Text1->setToolTip(QStringLiteral("Gib hier einen knappen Text als ID für dieses Signal an"));
+    // No length limit (a line edit cuts at 32767 characters by default): the
+    // library refuses an ID beyond its own limit with a message instead.
+    Text1->setMaxLength(std::numeric_limits<int>::max());
 
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));

@@ -155,7 +155,9 @@ SignalLibrary decodeLibrary(std::string_view bytes, const std::string& file) {
 
 SignalLibrary readLibraryFile(const std::filesystem::path& file) {
     const std::string name = file.string();
-    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so a named pipe in the file's place is refused below
+    // instead of waiting for a writer; regular files read as usual.
+    int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT) return {};
         throw errorFromErrno(errno, name);
@@ -184,18 +186,28 @@ SignalLibrary readLibraryFile(const std::filesystem::path& file) {
 void writeLibraryFile(const std::filesystem::path& file, const SignalLibrary& records) {
     const std::string name = file.string();
     const std::string data = encodeLibrary(records);
-    std::filesystem::path dir = file.parent_path();
+    // Through a symbolic link, the linked file is replaced (or created) and the link stays.
+    std::filesystem::path target = file;
+    std::error_code ec;
+    if (std::filesystem::is_symlink(file, ec)) {
+        const std::filesystem::path linked = std::filesystem::read_symlink(file, ec);
+        if (!ec) {
+            std::filesystem::path resolved = std::filesystem::weakly_canonical(file.parent_path() / linked, ec);
+            if (!ec) target = resolved;
+        }
+    }
+    std::filesystem::path dir = target.parent_path();
     if (dir.empty()) dir = ".";
 
     TempFile tmp;
     std::string tmpName(".");
-    tmpName += file.filename().string();
+    tmpName += target.filename().string();
     tmpName += ".XXXXXX";
     std::string pattern = (dir / tmpName).string();
     tmp.fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (tmp.fd < 0) throw errorFromErrno(errno, name);
     tmp.path = pattern;
-    if (::fchmod(tmp.fd, modeForNewFile(file)) != 0) throw errorFromErrno(errno, name);
+    if (::fchmod(tmp.fd, modeForNewFile(target)) != 0) throw errorFromErrno(errno, name);
 
     std::size_t done = 0;
     while (done < data.size()) {
@@ -210,7 +222,7 @@ void writeLibraryFile(const std::filesystem::path& file, const SignalLibrary& re
     int fd = tmp.fd;
     tmp.fd = -1;
     if (::close(fd) != 0) throw errorFromErrno(errno, name);
-    if (::rename(tmp.path.c_str(), file.c_str()) != 0) throw errorFromErrno(errno, name);
+    if (::rename(tmp.path.c_str(), target.c_str()) != 0) throw errorFromErrno(errno, name);
     tmp.path.clear();
 
     // Make the rename itself durable.

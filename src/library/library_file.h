@@ -33,7 +33,8 @@ inline constexpr int kErrInvalidFileFormat = 321;
 SignalLibrary readLibraryFile(const std::filesystem::path& file);
 
 // Writes the whole library safely: a new file beside `file`, flushed to disk,
-// renamed over it. Raises a RuntimeError naming the file on failure; the old
+// renamed over it (when `file` is a symbolic link, over the file it names, so
+// the link stays). Raises a RuntimeError naming the file on failure; the old
 // file is then left as it was.
 void writeLibraryFile(const std::filesystem::path& file, const SignalLibrary& records);
 

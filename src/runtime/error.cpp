@@ -11,7 +11,9 @@ std::string_view standardErrorText(int number) {
     case 6: return "Overflow";
     case 7: return "Out of memory";
     case 9: return "Subscript out of range";
+    case 11: return "Division by zero";
     case 13: return "Type mismatch";
+    case 51: return "Internal error";
     case 52: return "Bad file name or number";
     case 53: return "File not found";
     case 54: return "Bad file mode";
@@ -22,6 +24,8 @@ std::string_view standardErrorText(int number) {
     case 70: return "Permission denied";
     case 75: return "Path/File access error";
     case 76: return "Path not found";
+    case 91: return "Object variable or With block variable not set";
+    case 380: return "Invalid property value";
     case 8002: return "Invalid Port Number";
     case 8005: return "Port already open";
     case 8012: return "The device is not open";

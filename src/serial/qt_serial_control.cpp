@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #include <vector>
 
@@ -17,8 +18,6 @@
 namespace vostel {
 
 namespace {
-
-constexpr int kErrInvalidPropertyValue = 380;
 
 std::vector<std::string_view> splitFields(std::string_view text) {
     std::vector<std::string_view> fields;
@@ -29,6 +28,13 @@ std::vector<std::string_view> splitFields(std::string_view text) {
         if (comma == std::string_view::npos) return fields;
         start = comma + 1;
     }
+}
+
+// Linux gives the slave sides of pseudo-terminals the majors 136 to 143.
+bool isPseudoTerminal(const std::filesystem::path& device) {
+    struct stat st {};
+    return ::stat(device.c_str(), &st) == 0 && S_ISCHR(st.st_mode) && major(st.st_rdev) >= 136 &&
+           major(st.st_rdev) <= 143;
 }
 
 RuntimeError badSettings(const std::string& settings) {
@@ -116,7 +122,7 @@ void QtSerialControl::setSettings(const std::string& settings) {
 }
 
 void QtSerialControl::setInputLen(int length) {
-    if (length < 0) throw RuntimeError(kErrInvalidPropertyValue, "Invalid property value");
+    if (length < 0) throw RuntimeError(kErrInvalidPropertyValue);
     inputLen_ = length;
 }
 
@@ -206,6 +212,7 @@ std::optional<RuntimeError> QtSerialControl::openDevice() {
                                                      " cannot be opened as a serial port (" + reason + ")");
         }
     }
+    pseudoTerminal_ = isPseudoTerminal(device_);
     const bool applied = applySettings();
     configuring_ = false;
     if (!applied) {
@@ -240,6 +247,8 @@ void QtSerialControl::onError(QSerialPort::SerialPortError error) {
     // fails; closing at once keeps the event loop from spinning on it.
     port_.close();
     lost_ = true;
+    staleLink_.reset();
+    if (pseudoTerminal_) staleLink_ = lastLink(name_);
     if (!pendingError_)
         pendingError_ = RuntimeError(kErrReadingComm, "Error reading comm device: " + describe() +
                                                           " was lost (unplugged, or the other end hung up). "
@@ -247,10 +256,29 @@ void QtSerialControl::onError(QSerialPort::SerialPortError error) {
     reopenTimer_.start();
 }
 
+std::optional<QtSerialControl::LinkId> QtSerialControl::lastLink(std::filesystem::path name) {
+    std::optional<LinkId> last;
+    for (int hop = 0; hop < 40; ++hop) {  // the system's own limit on a chain of links
+        struct stat st {};
+        if (::lstat(name.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+        last = LinkId{st.st_dev, st.st_ino, st.st_ctim};
+        std::error_code ec;
+        const std::filesystem::path target = std::filesystem::read_symlink(name, ec);
+        if (ec) break;
+        name = target.is_absolute() ? target : name.parent_path() / target;
+    }
+    return last;
+}
+
+bool QtSerialControl::staleLink() const { return staleLink_ && lastLink(portPath(number_)) == staleLink_; }
+
 void QtSerialControl::tryReopen() {
+    // A pseudo-terminal under the lost one's number belongs to another program.
+    if (staleLink()) return;
     if (openDevice()) return;  // still gone: try again at the next tick
     reopenTimer_.stop();
     lost_ = false;
+    staleLink_.reset();
     if (initCommand_) {
         port_.write(initCommand_->data(), static_cast<qint64>(initCommand_->size()));
         port_.flush();

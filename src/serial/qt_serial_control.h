@@ -15,12 +15,18 @@
 // error; input() raises that error once, and the control then tries to open
 // the same port number again about once a second. When it is back, the bytes
 // of the first output() after opening (the initialisation command) are sent
-// again and reading goes on. portOpen() stays true throughout.
+// again and reading goes on. portOpen() stays true throughout. A lost
+// pseudo-terminal (an emulator's) never comes back under its old number, which
+// the system gives to the next program that asks; the link that named it is
+// followed again only once it has been made anew.
 #include <QSerialPort>
 #include <QTimer>
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -61,6 +67,16 @@ private:
         QSerialPort::DataBits dataBits = QSerialPort::Data8;
         QSerialPort::StopBits stopBits = QSerialPort::OneStop;
     };
+    // A symbolic link, told apart from one made anew under the same name.
+    struct LinkId {
+        dev_t device;
+        ino_t inode;
+        timespec changed;
+        bool operator==(const LinkId& o) const {
+            return device == o.device && inode == o.inode && changed.tv_sec == o.changed.tv_sec &&
+                   changed.tv_nsec == o.changed.tv_nsec;
+        }
+    };
 
     // Opens the device now named by the port number; on failure the port
     // stays closed and the error is returned.
@@ -70,6 +86,10 @@ private:
     void onError(QSerialPort::SerialPortError error);
     void tryReopen();
     std::string describe() const;
+    // The last link of the chain from `name`: the one that names the device itself.
+    static std::optional<LinkId> lastLink(std::filesystem::path name);
+    // Whether the port name still leads through the link that named a lost pseudo-terminal.
+    bool staleLink() const;
 
     QSerialPort port_;
     QTimer reopenTimer_;
@@ -85,6 +105,8 @@ private:
     std::optional<RuntimeError> pendingError_;
     std::filesystem::path name_;    // what was opened: the link or the device
     std::filesystem::path device_;  // the device behind it
+    bool pseudoTerminal_ = false;   // the open device is a pseudo-terminal
+    std::optional<LinkId> staleLink_;  // of a lost pseudo-terminal
 };
 
 }  // namespace vostel

@@ -159,6 +159,10 @@ TEST(ParseKeys, RejectsUnknownNamesAndBadCounts) {
     expectRejected("{LEFT 1.5}", "repeat count in {LEFT 1.5} is not a number");
     expectRejected("{LEFT 2 }", "repeat count in {LEFT 2 } is not a number");
     expectRejected("{LEFT }", "repeat count missing in {LEFT }");
+    // A long faulty part is named by its start, so the message stays readable.
+    expectRejected("{" + std::string(5000, 'x') + "}", "unknown key name {" + std::string(40, 'x') + "...}");
+    expectRejected("{LEFT " + std::string(5000, '1') + "x}",
+                   "repeat count in {LEFT " + std::string(34, '1') + "... is not a number");
 }
 
 TEST(ParseKeys, RejectsRepeatedModifiersAndUnmatchedParentheses) {

@@ -185,6 +185,20 @@ TEST(DlgSignal, TextIsReturnedInWindows1252) {
     EXPECT_EQ(ret, "Lautst\xE4rke \x80 ?");
 }
 
+// The text box sets no length limit: a long ID (pasted, say) comes back whole,
+// so the library can refuse one beyond its limit instead of storing it cut.
+TEST(DlgSignal, LongIdIsReturnedWhole) {
+    dlgSignal dlg;
+    const std::string id(70000, 'x');
+    whenModalOpens([&](QWidget* w) {
+        formOf(w)->Text1->insert(QString::fromStdString(id));
+        QTest::mouseClick(formOf(w)->OKButton, Qt::LeftButton);
+    });
+    std::string ret;
+    EXPECT_TRUE(dlg.showDialog(ret));
+    EXPECT_EQ(ret.size(), id.size());
+}
+
 TEST(DlgSignal, EventLoopRunsWhileOpen) {
     dlgSignal dlg;
     int ticks = 0;

@@ -155,6 +155,14 @@ TEST_F(DecodeTool, UnreadableInputGivesOneLineAndAFailure) {
         EXPECT_TRUE(oneLine(r.err)) << r.err;
         EXPECT_NE(r.err.find("line 2"), std::string::npos) << r.err;
     }
+    // A binary file read with --hex: the message names the place and shows
+    // neither the long line nor its control bytes.
+    r = decode({"--hex"}, "fe 10 20 30 ff\nfe 10\r" + std::string(100000, 'x') + "\n");
+    EXPECT_NE(r.status, 0);
+    EXPECT_TRUE(oneLine(r.err)) << r.err.substr(0, 200);
+    EXPECT_LT(r.err.size(), 200u);
+    EXPECT_EQ(r.err.find('\r'), std::string::npos);
+    EXPECT_NE(r.err.find("line 2, column 6"), std::string::npos) << r.err.substr(0, 200);
 
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {"--chunk"}, {"--chunk", "0"}, {"--chunk", "x"}, {"--bogus"}, {"a", "b"}}) {

@@ -1,5 +1,12 @@
 #include "library/library_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
+
 #include <gtest/gtest.h>
 
 #include "runtime/error.h"
@@ -143,6 +150,22 @@ TEST_F(LibraryFileOnDisk, UnreadableFilesRaiseFileErrorsNamingThem) {
     EXPECT_NE(e.text().find("irdata.txt"), std::string::npos);
 }
 
+// A named pipe in the library file's place has no writer: opening it to read
+// would wait for one for good. It is refused like any other non-file.
+TEST_F(LibraryFileOnDisk, NamedPipeIsRefusedWithoutWaiting) {
+    ASSERT_EQ(::mkfifo("irdata.txt", 0600), 0);
+    auto load = std::async(std::launch::async, [] { return errorOf([] { readLibraryFile("irdata.txt"); }); });
+    if (load.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+        // Let the blocked reader go, so the test ends, then fail.
+        ::close(::open("irdata.txt", O_WRONLY | O_NONBLOCK));
+        load.wait();
+        FAIL() << "loading waited for a writer on the named pipe";
+    }
+    RuntimeError e = load.get();
+    EXPECT_EQ(e.number(), kErrPathFileAccess);
+    EXPECT_NE(e.text().find("irdata.txt"), std::string::npos) << e.text();
+}
+
 TEST_F(LibraryFileOnDisk, SaveWritesExactlyTheContentAndKeepsNoTemporaryFile) {
     writeLibraryFile("irdata.txt", sample());
     EXPECT_EQ(readLibraryFile("irdata.txt"), sample());
@@ -151,6 +174,27 @@ TEST_F(LibraryFileOnDisk, SaveWritesExactlyTheContentAndKeepsNoTemporaryFile) {
     EXPECT_EQ(readBytes("irdata.txt"), kWorkedExample);
     EXPECT_EQ(readLibraryFile("irdata.txt"), (SignalLibrary{{Packet{10, 200, 35}, "on"}}));
     EXPECT_EQ(entryCount(), 1u);
+}
+
+// irdata.txt may be a link to a library kept elsewhere (a synchronised
+// folder, say): saving writes that file and leaves the link in place.
+TEST_F(LibraryFileOnDisk, SaveThroughALinkWritesTheLinkedFile) {
+    std::filesystem::create_directory("kept");
+    writeBytes("kept/library.bin", kWorkedExample);
+    std::filesystem::create_symlink("kept/library.bin", "irdata.txt");
+    writeLibraryFile("irdata.txt", sample());
+    EXPECT_TRUE(std::filesystem::is_symlink("irdata.txt"));
+    EXPECT_EQ(readLibraryFile("kept/library.bin"), sample());
+    EXPECT_EQ(readLibraryFile("irdata.txt"), sample());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("kept"), std::filesystem::directory_iterator()),
+              1);
+
+    // A link to a library not written yet: the first save creates it there.
+    std::filesystem::remove("irdata.txt");
+    std::filesystem::create_symlink(std::filesystem::absolute("kept/new.bin"), "irdata.txt");
+    writeLibraryFile("irdata.txt", sample());
+    EXPECT_TRUE(std::filesystem::is_symlink("irdata.txt"));
+    EXPECT_EQ(readLibraryFile("kept/new.bin"), sample());
 }
 
 TEST_F(LibraryFileOnDisk, SaveKeepsThePermissionsOfTheOldFile) {

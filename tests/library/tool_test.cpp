@@ -27,11 +27,13 @@ std::string shellQuote(const std::string& s) {
 
 class ToolTest : public vostel::testing::TempDirTest {
 protected:
-    Result run(const std::vector<std::string>& args, const std::string& input = "") {
+    // `out` is where standard output goes.
+    Result run(const std::vector<std::string>& args, const std::string& input = "",
+               const std::string& out = ".stdout") {
         writeBytes(".stdin", input);
         std::string cmd = shellQuote(VOSTEL_TOOL);
         for (const auto& a : args) cmd += " " + shellQuote(a);
-        cmd += " <.stdin >.stdout 2>.stderr";
+        cmd += " <.stdin >" + out + " 2>.stderr";
         int rc = std::system(cmd.c_str());
         Result r;
         r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
@@ -73,8 +75,12 @@ TEST_F(ToolTest, ExportWritesJsonWithUtf8Ids) {
     Result r = run({"export", "lib.bin"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out,
-              "{\"records\":[{\"id\":\"on\",\"packet\":[10,200,35]},{\"id\":\"\",\"packet\":null},"
-              "{\"id\":\"\xC3\xA9\",\"packet\":[]}]}\n");
+              "{\"records\": [{\"id\": \"on\", \"packet\": [10, 200, 35]}, {\"id\": \"\", \"packet\": null}, "
+              "{\"id\": \"\xC3\xA9\", \"packet\": []}]}\n");
+    // Quotes, backslashes and control characters are escaped.
+    writeLibraryFile("esc.bin", {{Packet{1, 2, 3}, "a\"b\\c\x01"}});
+    r = run({"export", "esc.bin"});
+    EXPECT_EQ(r.out, "{\"records\": [{\"id\": \"a\\\"b\\\\c\\u0001\", \"packet\": [1, 2, 3]}]}\n");
 }
 
 TEST_F(ToolTest, ImportWritesTheFileByteForByte) {
@@ -198,4 +204,13 @@ TEST_F(ToolTest, DamagedFilesAndUnknownCommandsFail) {
     expectFailure(run({"list", "missing.bin"}), "missing.bin");
     expectFailure(run({"frobnicate"}), "frobnicate");
     EXPECT_EQ(readBytes("irdata.txt"), std::string("\x00\x00\x00\x00\x05\x00", 6));
+}
+
+// An export or a list that cannot be written (a full disk) must not pass for
+// a successful one: a backup made with export would be silently empty.
+TEST_F(ToolTest, OutputThatCannotBeWrittenFails) {
+    writeLibraryFile("irdata.txt", sample);
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"list"}, {"export"}, {"match", "10", "200", "35"}})
+        expectFailure(run(args, "", "/dev/full"), "standard output");
 }

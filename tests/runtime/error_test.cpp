@@ -13,6 +13,7 @@ TEST(RuntimeError, StandardTextsAndTheBoxMessage) {
     EXPECT_EQ(RuntimeError(9).text(), "Subscript out of range");
     EXPECT_EQ(RuntimeError(0).text(), "Application-defined or object-defined error");
     EXPECT_EQ(RuntimeError(8002).text(), "Invalid Port Number");
+    EXPECT_EQ(RuntimeError(91).text(), "Object variable or With block variable not set");
     EXPECT_EQ(RuntimeError(5, "Unknown key name {FOO}").text(), "Unknown key name {FOO}");
     EXPECT_EQ(RuntimeError(6).boxMessage(), "Run-time error '6':\n\nOverflow");
 }

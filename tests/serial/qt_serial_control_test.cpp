@@ -333,6 +333,64 @@ TEST_F(QtSerialControlTest, LostPortIsReportedOnceThenReopenedBehindTheSameLink)
     EXPECT_EQ(control.input(), "");
 }
 
+// An emulator that dies without removing its link leaves comN pointing at a
+// pseudo-terminal number the system soon gives to another program (a terminal
+// window, say). That is never the lost unit coming back: the control must not
+// open it. A link made anew is followed as usual.
+TEST_F(QtSerialControlTest, LostPseudoTerminalIsNotReopenedUnderAnotherProgram) {
+    auto unit = std::make_unique<Pty>();
+    const std::string lostPath = unit->slave();
+    link(7, lostPath);
+    QtSerialControl control;
+    openPort(control, 7);
+    ASSERT_EQ(unit->receive(7, 2000), kInitCommand);
+    unit->hangUp();
+    unit.reset();
+    // The number is free once the control has closed the lost terminal, which
+    // it does when it sees the loss.
+    bool lost = false;
+    for (int wait = 0; wait < 200 && !lost; ++wait) {
+        QTest::qWait(10);
+        try {
+            control.input();
+        } catch (const RuntimeError&) {
+            lost = true;
+        }
+    }
+    ASSERT_TRUE(lost);
+
+    Pty stranger;  // the system gives out the lowest free number: the lost one, unless taken meanwhile
+    if (stranger.slave() != lostPath) GTEST_SKIP() << "the new pseudo-terminal got another number";
+    EXPECT_EQ(stranger.receive(7, 2500), "") << "the control opened another program's pseudo-terminal";
+    EXPECT_EQ(control.input(), "");
+
+    link(7, stranger.slave());  // a restarted emulator links its terminal anew
+    EXPECT_EQ(stranger.receive(7, 5000), kInitCommand) << "the control did not follow the new link";
+}
+
+// comN may lead to the pseudo-terminal through a further link that a program
+// (a serial-over-network bridge, say) makes anew when it restarts: that is
+// followed, also when the new terminal got the lost one's number.
+TEST_F(QtSerialControlTest, LinkMadeAnewFurtherAlongTheChainIsFollowed) {
+    const fs::path bridge = home_ / "ttyBridge";
+    auto unit = std::make_unique<Pty>();
+    fs::create_symlink(unit->slave(), bridge);
+    link(8, bridge);
+    QtSerialControl control;
+    openPort(control, 8);
+    ASSERT_EQ(unit->receive(7, 2000), kInitCommand);
+    unit->hangUp();
+    unit.reset();
+    QTest::qWait(300);
+    EXPECT_THROW(control.input(), RuntimeError);
+
+    Pty restarted;
+    const fs::path fresh = home_ / "ttyBridge.new";
+    fs::create_symlink(restarted.slave(), fresh);
+    fs::rename(fresh, bridge);  // comN itself stays as it was
+    EXPECT_EQ(restarted.receive(7, 5000), kInitCommand) << "the control did not follow the renewed link";
+}
+
 TEST_F(QtSerialControlTest, ComPortOpensTheTypedPortOverTheRealControl) {
     class Typing : public Prompts {
     public:

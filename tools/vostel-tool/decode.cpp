@@ -29,8 +29,9 @@ int hexValue(char c) {
     return -1;
 }
 
-// One --hex line: byte pairs, blanks allowed between them. False when it is not hexadecimal.
-bool parseHexLine(const std::string& line, std::string& out) {
+// One --hex line: byte pairs, blanks allowed between them. Returns 0, or the
+// column (from 1) at which the line stops being hexadecimal byte pairs.
+std::size_t parseHexLine(const std::string& line, std::string& out) {
     out.clear();
     for (std::size_t i = 0; i < line.size();) {
         const char c = line[i];
@@ -38,13 +39,27 @@ bool parseHexLine(const std::string& line, std::string& out) {
             ++i;
             continue;
         }
-        if (i + 1 >= line.size()) return false;
-        const int hi = hexValue(c), lo = hexValue(line[i + 1]);
-        if (hi < 0 || lo < 0) return false;
+        const int hi = hexValue(c);
+        if (hi < 0) return i + 1;
+        const int lo = i + 1 < line.size() ? hexValue(line[i + 1]) : -1;
+        if (lo < 0) return i + 2;
         out += static_cast<char>(hi * 16 + lo);
         i += 2;
     }
-    return true;
+    return 0;
+}
+
+// What stands at `column` of a line that is not hexadecimal, for the message:
+// the line itself may be long or binary, so it is not shown.
+std::string faultAt(const std::string& line, std::size_t column) {
+    if (column > line.size()) return "the line ends inside a byte pair";
+    const auto c = static_cast<unsigned char>(line[column - 1]);
+    char what[32];
+    if (c >= 0x20 && c < 0x7F)
+        std::snprintf(what, sizeof what, "'%c'", c);
+    else
+        std::snprintf(what, sizeof what, "the byte 0x%02X", c);
+    return std::string(what) + " is not a hexadecimal digit";
 }
 
 // Hands one chunk to the framer and prints what it made available, then its error.
@@ -140,8 +155,9 @@ int cmdDecode(const Args& args) {
             if (!readLine(in, line, more))
                 return fail("cannot read " + name + ": " + std::strerror(errno), 1);
             if (!more && line.empty()) break;
-            if (!parseHexLine(line, chunk))
-                return fail(name + ", line " + std::to_string(k) + ": not hexadecimal byte pairs: " + line,
+            if (const std::size_t column = parseHexLine(line, chunk))
+                return fail(name + ", line " + std::to_string(k) + ", column " + std::to_string(column) +
+                                ": not hexadecimal byte pairs (" + faultAt(line, column) + ")",
                             1);
             frameChunk(decoder, k, chunk, out);
         }

@@ -12,6 +12,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <iterator>
@@ -123,32 +124,39 @@ int cmdList(const Args& args) {
         }
         std::cout << line << '\n';
     }
-    std::cout.flush();
     return 0;
 }
 
+// A JSON string literal for a Windows-1252 ID (UTF-8, escaped as JSON needs).
+std::string jsonString(const std::string& cp1252) {
+    std::string utf8 = cp1252ToUtf8(cp1252);
+    QJsonArray one{QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()))};
+    QByteArray json = QJsonDocument(one).toJson(QJsonDocument::Compact);  // ["..."]
+    return std::string(json.constData() + 1, static_cast<std::size_t>(json.size() - 2));
+}
+
+// {"records": [{"id": "on", "packet": [10, 200, 35]}, {"id": "", "packet": null}]}
 int cmdExport(const Args& args) {
     SignalLibrary lib = readExisting(fileArg(args, 0, "export"));
-    QJsonArray records;
-    for (const SignalRecord& r : lib) {
-        QJsonObject o;
-        std::string utf8 = cp1252ToUtf8(r.id);
-        o.insert("id", QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+    std::string out = "{\"records\": [";
+    for (std::size_t i = 0; i < lib.size(); ++i) {
+        const SignalRecord& r = lib[i];
+        if (i > 0) out += ", ";
+        out += "{\"id\": " + jsonString(r.id) + ", \"packet\": ";
         if (r.packet) {
-            QJsonArray p;
-            for (int16_t e : *r.packet) p.append(int{e});
-            o.insert("packet", p);
+            out += '[';
+            for (std::size_t k = 0; k < r.packet->size(); ++k) {
+                if (k > 0) out += ", ";
+                out += std::to_string((*r.packet)[k]);
+            }
+            out += ']';
         } else {
-            o.insert("packet", QJsonValue(QJsonValue::Null));
+            out += "null";
         }
-        records.append(o);
+        out += '}';
     }
-    QJsonObject top;
-    top.insert("records", records);
-    QByteArray json = QJsonDocument(top).toJson(QJsonDocument::Compact);
-    std::cout.write(json.constData(), json.size());
-    std::cout << '\n';
-    std::cout.flush();
+    out += "]}\n";
+    std::cout << out;
     return 0;
 }
 
@@ -255,25 +263,32 @@ int cmdMatch(const Args& args) {
     std::string id;
     bool found = OCR::findIn(lib, packet, id);
     std::cout << (found ? cp1252ToUtf8(id) : id) << '\n';
-    std::cout.flush();
     return found ? 0 : 1;
 }
 
 }  // namespace
 
 int cmdLibrary(const std::string& command, const Args& args) {
+    int (*run)(const Args&) = nullptr;
+    if (command == "list") run = cmdList;
+    if (command == "export") run = cmdExport;
+    if (command == "import") run = cmdImport;
+    if (command == "rename") run = cmdRename;
+    if (command == "delete") run = cmdDelete;
+    if (command == "match") run = cmdMatch;
+    if (!run) return -1;
     try {
-        if (command == "list") return cmdList(args);
-        if (command == "export") return cmdExport(args);
-        if (command == "import") return cmdImport(args);
-        if (command == "rename") return cmdRename(args);
-        if (command == "delete") return cmdDelete(args);
-        if (command == "match") return cmdMatch(args);
+        const int status = run(args);
+        // What was printed must have arrived: an export to a full disk is no backup.
+        errno = 0;
+        if (!std::cout.flush())
+            fail(std::string("cannot write to standard output") +
+                 (errno ? std::string(": ") + std::strerror(errno) : ""));
+        return status;
     } catch (const UsageError& e) {
         std::fprintf(stderr, "vostel-tool: %s\n", e.message.c_str());
         return 2;
     }
-    return -1;
 }
 
 }  // namespace vostel::tool
