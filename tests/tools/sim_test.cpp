@@ -370,6 +370,12 @@ TEST_F(SimTest, BadOptionsAndAnUnusablePortsFolderEndWithOneClearLine) {
         EXPECT_NE(out.find(c.message), std::string::npos) << out;
         EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
     }
+    Sim help(dir.path, {"--help"});
+    EXPECT_EQ(help.wait(), 0);
+    std::string usage = help.output();
+    EXPECT_EQ(usage.rfind("usage: vostel-sim", 0), 0u) << usage;
+    EXPECT_NE(usage.find("NAMExK"), std::string::npos) << usage;
+
     std::ofstream(dir.path / "file") << "not a folder";
     Sim sim(dir.path / "file", {"--play", "init"});
     EXPECT_EQ(sim.wait(), 1);

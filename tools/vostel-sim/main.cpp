@@ -57,7 +57,8 @@ const char* const kUsage =
     "  --list          print the buttons and their durations, then exit\n"
     "  --help          print this help\n"
     "\n"
-    "Without --play, --raw or --library, a key typed on the terminal presses a button.\n"
+    "Without --play or --raw, keys typed on the terminal press the buttons (a capital\n"
+    "letter holds one for a second; u unplugs, r plugs in again, q quits).\n"
     "\n";
 
 struct Options {
@@ -70,6 +71,7 @@ struct Options {
     int jitter = 2;
     std::optional<unsigned> seed;
     bool list = false;
+    bool help = false;
 };
 
 struct UsageError : std::runtime_error {
@@ -114,6 +116,8 @@ Options parseOptions(int argc, char** argv) {
             o.jitter = parseNumber(a, value(), 0, 10);
         else if (a == "--seed")
             o.seed = static_cast<unsigned>(parseNumber(a, value(), 0, 2147483647));
+        else if (a == "--help" || a == "-h")
+            o.help = true;
         else if (a == "--list")
             o.list = true;
         else
@@ -504,11 +508,10 @@ int main(int argc, char** argv) {
     std::string raw;
     try {
         opt = parseOptions(argc, argv);
-        for (int i = 1; i < argc; ++i)
-            if (std::string(argv[i]) == "--help") {
-                std::printf("%s%s", kUsage, kScheduleHelp);
-                return 0;
-            }
+        if (opt.help) {
+            std::printf("%s%s", kUsage, kScheduleHelp);
+            return 0;
+        }
         buttons = opt.library ? libraryButtons(*opt.library) : demoRemote();
         if (opt.list) {
             for (const Button& b : buttons) {

@@ -7,7 +7,7 @@ namespace vostel::sim {
 
 const char* const kScheduleHelp =
     "SPEC is a comma-separated list of steps, run in order:\n"
-    "  NAME      press the button NAME once (or #N: button number N, from 0)\n"
+    "  NAME      press the button NAME once (#N: button N from 0, or record N of a library)\n"
     "  NAMExK    hold the button: K packets, one every 110 ms\n"
     "  500ms 2s  wait (a step starts when the previous packet has been sent)\n"
     "  init      wait until the program has sent its initialisation command\n"
