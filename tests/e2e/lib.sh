@@ -33,6 +33,9 @@ e2e_fail() {
     echo "--- last lines of vostel-sim's output:" >&2
     tail -n 15 "$E2E_DIR/sim.log" >&2
   fi
+  if [ -n "${VOSTEL_PID:-}" ]; then
+    if kill -0 "$VOSTEL_PID" 2>/dev/null; then echo "--- vostel is running" >&2; else echo "--- vostel has ended" >&2; fi
+  fi
   if [ -n "${E2E_DIR:-}" ] && [ -s "$E2E_DIR/vostel.log" ]; then
     echo "--- vostel's output:" >&2
     tail -n 15 "$E2E_DIR/vostel.log" >&2
@@ -207,7 +210,7 @@ e2e_click_main() {
 # Answers the port prompt with TEXT (typed as is, then Enter).
 e2e_answer_port_prompt() {
   local wid
-  wid=$(e2e_window 'Welchen Com-Port wollen sie benutzen\?' 15) || return 1
+  wid=$(e2e_window 'Welchen Com-Port wollen sie benutzen\?' 30) || return 1
   e2e_focus "$wid"
   [ -z "$1" ] || xdotool type --delay 30 "$1"
   xdotool key Return

@@ -9,7 +9,7 @@ e2e_start_xvfb
 e2e_start_sim
 
 e2e_start_vostel "$E2E_DIR/below1"
-e2e_window 'Welchen Com-Port wollen sie benutzen\?' 15 >/dev/null
+e2e_window 'Welchen Com-Port wollen sie benutzen\?' 30 >/dev/null
 e2e_window Vostel >/dev/null || e2e_fail "the main window is not shown while the port prompt is open"
 e2e_answer_port_prompt 0
 box=$(e2e_window 'Fehlerhafte Portnummer eingegeben')
