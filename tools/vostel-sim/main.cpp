@@ -46,7 +46,7 @@ const char* const kUsage =
     "(the link comN in the ports folder). Prints what the program sends it.\n"
     "\n"
     "  --port N        use port N (default: the lowest free number from 1)\n"
-    "  --play SPEC     press buttons on a schedule (see below) instead of by key\n"
+    "  --play STEPS    press buttons on a schedule (see below) instead of by key\n"
     "  --loop          run the schedule over and over\n"
     "  --library FILE  the buttons are the records of this library file\n"
     "                  (default schedule without a terminal: init,all)\n"

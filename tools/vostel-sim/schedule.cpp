@@ -6,7 +6,7 @@
 namespace vostel::sim {
 
 const char* const kScheduleHelp =
-    "SPEC is a comma-separated list of steps, run in order:\n"
+    "STEPS is a comma-separated list of steps, run in order:\n"
     "  NAME      press the button NAME once (#N: button N from 0, or record N of a library)\n"
     "  NAMExK    hold the button: K packets, one every 110 ms\n"
     "  500ms 2s  wait (a step starts when the previous packet has been sent)\n"
@@ -17,7 +17,7 @@ const char* const kScheduleHelp =
     "  raw       send the --raw file\n"
     "  all       press every button once, 500 ms apart\n"
     "  quit      end vostel-sim\n"
-    "  SPEC - reads steps from standard input, one or more per line, as they come.\n";
+    "  --play - reads the steps from standard input, one or more per line, as they come.\n";
 
 namespace {
 
@@ -74,13 +74,13 @@ Step parseStep(const std::string& text, const std::vector<Button>& buttons) {
 
 }  // namespace
 
-std::vector<Step> parseSchedule(const std::string& spec, const std::vector<Button>& buttons) {
+std::vector<Step> parseSchedule(const std::string& text, const std::vector<Button>& buttons) {
     std::vector<Step> steps;
     std::size_t start = 0;
-    while (start <= spec.size()) {
-        std::size_t comma = spec.find(',', start);
-        if (comma == std::string::npos) comma = spec.size();
-        std::string item = trim(spec.substr(start, comma - start));
+    while (start <= text.size()) {
+        std::size_t comma = text.find(',', start);
+        if (comma == std::string::npos) comma = text.size();
+        std::string item = trim(text.substr(start, comma - start));
         if (!item.empty()) steps.push_back(parseStep(item, buttons));
         start = comma + 1;
     }

@@ -17,7 +17,7 @@ struct Step {
 
 extern const char* const kScheduleHelp;
 
-// Parses SPEC; throws std::invalid_argument with a one-line reason.
-std::vector<Step> parseSchedule(const std::string& spec, const std::vector<Button>& buttons);
+// Parses the steps of --play; throws std::invalid_argument with a one-line reason.
+std::vector<Step> parseSchedule(const std::string& text, const std::vector<Button>& buttons);
 
 }  // namespace vostel::sim
