@@ -2,14 +2,10 @@
 
 namespace vostel {
 
-namespace {
-constexpr std::string_view kPrefix = "sendkeys:";
-}
-
 void Action::doAction(std::string_view theID) {
     // The first nine characters must be the prefix exactly: case and blanks count.
-    if (theID.substr(0, kPrefix.size()) != kPrefix) return;
-    sender_.sendKeys(theID.substr(kPrefix.size()), false);
+    if (theID.substr(0, kSendKeysPrefix.size()) != kSendKeysPrefix) return;
+    sender_.sendKeys(theID.substr(kSendKeysPrefix.size()), false);
 }
 
 }  // namespace vostel

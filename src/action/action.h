@@ -6,6 +6,9 @@
 
 namespace vostel {
 
+// An ID that begins with exactly this text types the rest of it.
+inline constexpr std::string_view kSendKeysPrefix = "sendkeys:";
+
 class Action {
 public:
     explicit Action(KeystrokeSender& sender) : sender_(sender) {}

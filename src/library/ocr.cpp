@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "library/tolerance.h"
 #include "runtime/error.h"
 
 namespace vostel {
@@ -11,44 +12,6 @@ namespace vostel {
 namespace {
 
 constexpr const char* kNotFound = "<not found>";
-constexpr int kTolerance = 20;
-
-// Whether no element of the block of 32 differs by more than 20. Branch-free
-// and in 16-bit lanes, so the compiler turns it into a few vector instructions:
-// max - min is the distance |x - y|, which always fits an unsigned 16-bit value.
-constexpr std::size_t kBlock = 32;
-inline bool blockWithinTolerance(const int16_t* x, const int16_t* y) {
-    uint16_t bad = 0;
-#pragma GCC unroll 1  // keep the loop whole for the vectoriser
-    for (std::size_t j = 0; j < kBlock; ++j) {
-        int16_t hi = x[j] > y[j] ? x[j] : y[j];
-        int16_t lo = x[j] > y[j] ? y[j] : x[j];
-        auto distance = static_cast<uint16_t>(static_cast<uint16_t>(hi) - static_cast<uint16_t>(lo));
-        bad = static_cast<uint16_t>(bad | (distance > kTolerance));
-    }
-    return bad == 0;
-}
-
-// Whether every |a[i] - b[i]| <= 20: block by block, leaving at the first block
-// with an element beyond the tolerance, so the result is that of the element
-// rule. Where the processor has AVX2, a block is two registers.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-__attribute__((target_clones("avx2", "default")))
-#endif
-bool withinTolerance(const int16_t* a, const int16_t* b, std::size_t n) {
-    if (n < kBlock) {
-        for (std::size_t i = 0; i < n; ++i) {
-            int d = int{a[i]} - int{b[i]};
-            if (d > kTolerance || d < -kTolerance) return false;
-        }
-        return true;
-    }
-    std::size_t i = 0;
-    for (; i + kBlock <= n; i += kBlock)
-        if (!blockWithinTolerance(a + i, b + i)) return false;
-    // The rest: checked as the last whole block, overlapping the one before.
-    return i == n || blockWithinTolerance(a + n - kBlock, b + n - kBlock);
-}
 
 }  // namespace
 
@@ -114,8 +77,7 @@ bool OCR::findIn(const SignalLibrary& records, const Packet& theData, std::strin
 }
 
 bool OCR::comparePackets(const Packet& received, const Packet& stored) {
-    if (received.size() != stored.size()) return false;
-    return withinTolerance(received.data(), stored.data(), received.size());
+    return packetsMatch(received, stored);
 }
 
 }  // namespace vostel
