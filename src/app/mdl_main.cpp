@@ -7,22 +7,15 @@
 
 namespace vostel {
 
-namespace {
-
-constexpr float kHoldOff = 0.35f;
-constexpr float kSecondsPerDay = 86400.0f;
-
-}  // namespace
-
 mdlMain::mdlMain(MainForm& form, SerialControl& com1, Prompts& prompts, NamingPrompt& naming,
                  KeystrokeSender& keys, Clock& clock, std::filesystem::path libraryFile)
     : form_(form),
       prompts_(prompts),
-      clock_(clock),
       libraryFile_(std::move(libraryFile)),
       naming_(naming),
       comPort_(com1, prompts),
-      action_(keys) {}
+      action_(keys),
+      holdOff_(clock) {}
 
 mdlMain::~mdlMain() = default;
 
@@ -95,14 +88,11 @@ void mdlMain::handlePacket(const Packet& thePacket) {
     std::string id;
     if (!ocr.findID(thePacket, id)) return;
 
-    float elapsed = clock_.secondsSinceMidnight() - lastActionTime_;
-    // Midnight between the two readings: count across it.
-    if (elapsed < 0) elapsed += kSecondsPerDay;
-    if (!(elapsed > kHoldOff)) return;
+    if (!holdOff_.passed()) return;
 
     form_.prependLog(id);
     action_.doAction(id);
-    lastActionTime_ = clock_.secondsSinceMidnight();
+    holdOff_.noteAction();
 }
 
 void mdlMain::armRecording() { recordCount_ = 1; }

@@ -11,6 +11,7 @@
 
 #include "action/action.h"
 #include "app/clock.h"
+#include "app/hold_off.h"
 #include "decode/decoder.h"
 #include "display/drawing_surface.h"
 #include "display/visuals.h"
@@ -66,7 +67,7 @@ public:
 
     bool busy() const { return busy_; }
     int16_t recordCount() const { return recordCount_; }
-    float lastActionTime() const { return lastActionTime_; }
+    float lastActionTime() const { return holdOff_.lastActionTime(); }
     const OCR* ocr() const { return ocr_.get(); }
     const Decoder& decoder() const { return decoder_; }
     const Visuals& visuals() const { return visuals_; }
@@ -80,7 +81,6 @@ private:
 
     MainForm& form_;
     Prompts& prompts_;
-    Clock& clock_;
     std::filesystem::path libraryFile_;
     NamingPrompt& naming_;
 
@@ -92,7 +92,7 @@ private:
 
     bool busy_ = false;
     int16_t recordCount_ = 0;
-    float lastActionTime_ = 0;
+    HoldOff holdOff_;  // lastActionTime
 
     // The last error the receive cycle showed; cleared by a cycle that runs cleanly.
     std::optional<std::pair<int, std::string>> shownCycleError_;

@@ -14,13 +14,17 @@ bool ComPort::Init() {
         prompts_.msgBox("Das Programm wird beendet", 48, "Fehlerhafte Portnummer eingegeben");
         return false;
     }
-    control_.setCommPort(port);
-    control_.setSettings("9600,N,8,1");
-    control_.setInputLen(0);
-    if (control_.portOpen()) control_.setPortOpen(false);
-    control_.setPortOpen(true);
-    control_.output("ATV1Q0\r");
+    openPort(control_, port);
     return true;
+}
+
+void ComPort::openPort(SerialControl& control, int16_t port) {
+    control.setCommPort(port);
+    control.setSettings("9600,N,8,1");
+    control.setInputLen(0);
+    if (control.portOpen()) control.setPortOpen(false);
+    control.setPortOpen(true);
+    control.output("ATV1Q0\r");
 }
 
 std::string ComPort::getDataAsString() { return control_.input(); }

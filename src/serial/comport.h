@@ -1,5 +1,6 @@
 #pragma once
 // ComPort: the serial link to the receiver unit.
+#include <cstdint>
 #include <string>
 
 #include "serial/serial_control.h"
@@ -15,6 +16,9 @@ public:
     // warning has been shown and the program must end at once. Raises a
     // RuntimeError (6 for a number out of range, the control's errors).
     bool Init();
+    // Opens port N at 9600,N,8,1 and sends the initialisation command, as
+    // Init does once it has the number. Raises the control's errors.
+    static void openPort(SerialControl& control, int16_t port);
     // Everything that arrived since the last call; never waits.
     std::string getDataAsString();
 

@@ -16,4 +16,8 @@ extern const char* const kDecodeUsage;
 int cmdLibrary(const std::string& command, const Args& args);
 extern const char* const kLibraryUsage;
 
+// vostel-tool monitor [--port N] [--library FILE] [--ids]
+int cmdMonitor(const Args& args);
+extern const char* const kMonitorUsage;
+
 }  // namespace vostel::tool

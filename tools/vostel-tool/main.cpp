@@ -6,9 +6,30 @@
 
 namespace {
 
+#ifndef VOSTEL_TOOL_MONITOR
+const char* const kMonitorUsage =
+    "  monitor [--port N] [--library FILE] [--ids]\n"
+    "                                     (not in this build: it needs Qt's serial port)\n";
+#else
+using vostel::tool::kMonitorUsage;
+#endif
+
 void printUsage(std::FILE* out) {
-    std::fprintf(out, "usage: vostel-tool COMMAND [ARGS]\n\ncommands:\n%s%s", vostel::tool::kDecodeUsage,
-                 vostel::tool::kLibraryUsage);
+    std::fprintf(out, "usage: vostel-tool COMMAND [ARGS]\n\ncommands:\n%s%s%s", vostel::tool::kDecodeUsage,
+                 vostel::tool::kLibraryUsage, kMonitorUsage);
+}
+
+int monitor(const vostel::tool::Args& args) {
+#ifdef VOSTEL_TOOL_MONITOR
+    return vostel::tool::cmdMonitor(args);
+#else
+    (void)args;
+    std::fprintf(
+        stderr,
+        "vostel-tool: monitor is not part of this build: it opens the port through Qt's serial port, "
+        "and this build was made without Qt (-DVOSTEL_GUI=OFF)\n");
+    return 2;
+#endif
 }
 
 }  // namespace
@@ -26,6 +47,7 @@ int main(int argc, char** argv) {
     }
     try {
         if (command == "decode") return vostel::tool::cmdDecode(args);
+        if (command == "monitor") return monitor(args);
         int rc = vostel::tool::cmdLibrary(command, args);
         if (rc >= 0) return rc;
         std::fprintf(stderr, "vostel-tool: unknown command '%s' (try vostel-tool --help)\n", command.c_str());

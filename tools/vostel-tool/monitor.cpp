@@ -1,0 +1,210 @@
+// vostel-tool monitor: the receiver's packets, live, and the IDs the program
+// would log for them. Opens the port as the program does and reads it every
+// 100 ms; recognises with the program's matching and hold-off; types nothing.
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "app/clock.h"
+#include "app/hold_off.h"
+#include "commands.h"
+#include "decode/decoder.h"
+#include "display/pulse_text.h"
+#include "library/library_file.h"
+#include "library/ocr.h"
+#include "runtime/cp1252.h"
+#include "runtime/error.h"
+#include "serial/comport.h"
+#include "serial/qt_serial_control.h"
+
+namespace vostel::tool {
+
+const char* const kMonitorUsage =
+    "  monitor [--port N] [--library FILE] [--ids]\n"
+    "                                     show the receiver's packets live (port 1 by default) and\n"
+    "                                     the IDs the program would log; --ids: only those IDs\n";
+
+namespace {
+
+constexpr int kTickMs = 100;  // the program's receive cycle
+
+volatile sig_atomic_t stopRequested = 0;
+extern "C" void requestStop(int) { stopRequested = 1; }
+
+struct Options {
+    int16_t port = 1;
+    std::filesystem::path library = "irdata.txt";
+    bool libraryGiven = false;
+    bool idsOnly = false;
+};
+
+// Parses the arguments; prints the fault and returns false on a bad one.
+bool parseOptions(const Args& args, Options& o) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == "--ids") {
+            o.idsOnly = true;
+        } else if (a == "--port" && hasValue) {
+            const std::string& v = args[++i];
+            int n = 0;
+            auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
+            if (ec != std::errc() || end != v.data() + v.size() || n < 1 || n > 32767) {
+                std::fprintf(stderr, "vostel-tool: monitor: bad port '%s' (a number from 1 to 32767)\n",
+                             v.c_str());
+                return false;
+            }
+            o.port = static_cast<int16_t>(n);
+        } else if (a == "--library" && hasValue) {
+            o.library = args[++i];
+            o.libraryGiven = true;
+        } else {
+            std::fprintf(stderr, "vostel-tool: monitor: unexpected argument '%s' (see vostel-tool --help)\n",
+                         a.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+// One 100 ms cycle after another: read, frame, recognise, print.
+class Monitor {
+public:
+    Monitor(const Options& o, SignalLibrary library, SerialControl& port)
+        : options_(o), library_(std::move(library)), port_(port), holdOff_(clock_) {}
+
+    void tick() {
+        std::string input;
+        try {
+            input = port_.input();
+        } catch (const RuntimeError& e) {
+            // The control reports a lost port once and reopens it by itself.
+            std::fprintf(stderr, "vostel-tool: monitor: %s\n", e.text().c_str());
+            lost_ = true;
+            return;
+        }
+        if (input.empty()) return;
+        if (lost_) {
+            std::fprintf(stderr, "vostel-tool: monitor: receiver on port %d is back\n", int{options_.port});
+            lost_ = false;
+        }
+        try {
+            decoder_.setData(input);
+        } catch (const RuntimeError& e) {
+            // Framing errors (0) are ordinary line noise; the packets before one still count.
+            if (e.number() == kErrInternal) {
+                ++framingErrors_;
+                if (!options_.idsOnly) std::printf("framing error (%zu so far)\n", framingErrors_);
+            } else {
+                std::fprintf(stderr, "vostel-tool: monitor: %s\n", e.text().c_str());
+            }
+        }
+        while (decoder_.packetIsLeft()) {
+            if (OptPacket p = decoder_.getNextPacket()) show(*p);
+        }
+        std::fflush(stdout);
+    }
+
+private:
+    void show(const Packet& packet) {
+        std::string id;
+        const bool found = OCR::findIn(library_, packet, id);
+        const bool logged = found && holdOff_.passed();
+        if (options_.idsOnly) {
+            if (logged) std::printf("%s\n", cp1252ToUtf8(id).c_str());
+        } else {
+            std::string line = std::to_string(packet.size()) + ":";
+            for (int16_t d : packet) {
+                line += ' ';
+                line += std::to_string(d);
+            }
+            std::printf("%s\n  %s\n", line.c_str(), pulseTrainText(packet).c_str());
+            if (logged)
+                std::printf("  -> %s\n", cp1252ToUtf8(id).c_str());
+            else if (found)
+                std::printf("  -> %s (not logged: within 0.35 s of the last)\n", cp1252ToUtf8(id).c_str());
+            else
+                std::printf("  -> <not found>\n");
+        }
+        if (logged) {
+            std::fflush(stdout);
+            holdOff_.noteAction();
+        }
+    }
+
+    const Options& options_;
+    SignalLibrary library_;
+    SerialControl& port_;
+    SystemClock clock_;
+    HoldOff holdOff_;
+    Decoder decoder_;
+    std::size_t framingErrors_ = 0;
+    bool lost_ = false;
+};
+
+}  // namespace
+
+int cmdMonitor(const Args& args) {
+    Options o;
+    if (!parseOptions(args, o)) return 2;
+    SignalLibrary library;
+    try {
+        struct stat st {};
+        if (::stat(o.library.c_str(), &st) == 0) {
+            library = readLibraryFile(o.library);
+        } else if (o.libraryGiven || errno != ENOENT) {
+            throw errorFromErrno(errno, o.library.string());
+        } else if (!o.idsOnly) {
+            std::fprintf(stderr, "vostel-tool: monitor: no %s here, so nothing is recognised\n",
+                         o.library.string().c_str());
+        }
+    } catch (const RuntimeError& e) {
+        std::fprintf(stderr, "vostel-tool: monitor: %s\n", e.text().c_str());
+        return 2;
+    }
+
+    int argc = 1;
+    char name[] = "vostel-tool";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    QtSerialControl control;
+    try {
+        ComPort::openPort(control, o.port);
+    } catch (const RuntimeError& e) {
+        std::fprintf(stderr, "vostel-tool: monitor: %s\n", e.text().c_str());
+        return 2;
+    }
+    if (!o.idsOnly)
+        std::fprintf(stderr, "vostel-tool: monitor: listening on port %d; Ctrl+C ends\n", int{o.port});
+
+    struct sigaction sa {};
+    sa.sa_handler = requestStop;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+
+    Monitor monitor(o, std::move(library), control);
+    QTimer timer;
+    timer.setInterval(kTickMs);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (stopRequested) {
+            app.quit();
+            return;
+        }
+        monitor.tick();
+    });
+    timer.start();
+    app.exec();
+    return 0;
+}
+
+}  // namespace vostel::tool
