@@ -2,6 +2,7 @@
 
 #include "runtime/cp1252.h"
 #include "runtime/val.h"
+#include "serial/protocol.h"
 
 namespace vostel {
 
@@ -24,7 +25,7 @@ void ComPort::openPort(SerialControl& control, int16_t port) {
     control.setInputLen(0);
     if (control.portOpen()) control.setPortOpen(false);
     control.setPortOpen(true);
-    control.output("ATV1Q0\r");
+    control.output(protocol::kInitCommand);
 }
 
 std::string ComPort::getDataAsString() { return control_.input(); }
