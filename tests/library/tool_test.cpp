@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "library/library_file.h"
 #include "support/temp_dir.h"
@@ -32,7 +33,10 @@ protected:
                const std::string& out = ".stdout") {
         writeBytes(".stdin", input);
         std::string cmd = shellQuote(VOSTEL_TOOL);
-        for (const auto& a : args) cmd += " " + shellQuote(a);
+        for (const auto& a : args) {
+            cmd += ' ';
+            cmd += shellQuote(a);
+        }
         cmd += " <.stdin >" + out + " 2>.stderr";
         int rc = std::system(cmd.c_str());
         Result r;
@@ -52,13 +56,15 @@ protected:
         EXPECT_NE(r.err.find(needle), std::string::npos) << r.err;
     }
 
-    const SignalLibrary sample{{Packet{10, 200, 35}, "on"}, {std::nullopt, ""}, {Packet{-5, 7, 32767}, "\xC4\x80 \"q\""}};
+    const SignalLibrary sample{
+        {Packet{10, 200, 35}, "on"}, {std::nullopt, ""}, {Packet{-5, 7, 32767}, "\xC4\x80 \"q\""}};
 };
 
 }  // namespace
 
 TEST_F(ToolTest, ListShowsEveryRecordOnOneLine) {
-    writeLibraryFile("irdata.txt", {{Packet{10, 200, 35}, "on"}, {std::nullopt, ""}, {Packet{-5}, "\xC4\x80"}});
+    writeLibraryFile("irdata.txt",
+                     {{Packet{10, 200, 35}, "on"}, {std::nullopt, ""}, {Packet{-5}, "\xC4\x80"}});
     Result r = run({"list"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "0 \"on\" 3: 10 200 35\n1 \"\" absent\n2 \"\xC3\x84\xE2\x82\xAC\" 1: -5\n");
@@ -88,7 +94,9 @@ TEST_F(ToolTest, ImportWritesTheFileByteForByte) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(readBytes("irdata.txt"), kWorkedExample);
 
-    writeBytes("in.json", R"({"records": [{"packet": null, "id": "\u00c4\u20ac"}, {"id": "x", "packet": [-32768, 32767]}]})");
+    writeBytes(
+        "in.json",
+        R"({"records": [{"packet": null, "id": "\u00c4\u20ac"}, {"id": "x", "packet": [-32768, 32767]}]})");
     r = run({"import", "in.json", "lib.bin"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(readLibraryFile("lib.bin"),
@@ -176,7 +184,8 @@ TEST_F(ToolTest, RenameAndDeleteRefuseBadArgumentsAndChangeNothing) {
 }
 
 TEST_F(ToolTest, MatchReportsTheFirstMatchingId) {
-    writeLibraryFile("irdata.txt", {{std::nullopt, ""}, {Packet{120, 30, 60}, "near"}, {Packet{100, 50, 80}, "same"}});
+    writeLibraryFile("irdata.txt",
+                     {{std::nullopt, ""}, {Packet{120, 30, 60}, "near"}, {Packet{100, 50, 80}, "same"}});
     Result r = run({"match", "100", "50", "80"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "near\n");
@@ -198,7 +207,8 @@ TEST_F(ToolTest, MatchReportsTheFirstMatchingId) {
 
 TEST_F(ToolTest, DamagedFilesAndUnknownCommandsFail) {
     writeBytes("irdata.txt", std::string("\x00\x00\x00\x00\x05\x00", 6));
-    for (const char* cmd : {"list", "export"}) expectFailure(run({cmd}), "irdata.txt: record 0 has a dimension count of 5");
+    for (const char* cmd : {"list", "export"})
+        expectFailure(run({cmd}), "irdata.txt: record 0 has a dimension count of 5");
     expectFailure(run({"rename", "0", "x"}), "dimension count");
     expectFailure(run({"match", "1"}), "dimension count");
     expectFailure(run({"list", "missing.bin"}), "missing.bin");
@@ -213,4 +223,82 @@ TEST_F(ToolTest, OutputThatCannotBeWrittenFails) {
     for (const std::vector<std::string>& args :
          std::vector<std::vector<std::string>>{{"list"}, {"export"}, {"match", "10", "200", "35"}})
         expectFailure(run(args, "", "/dev/full"), "standard output");
+}
+
+TEST_F(ToolTest, CheckReportsWhatWillSurprise) {
+    writeLibraryFile("irdata.txt", {{Packet{100, 50, 80}, "power"},
+                                    {Packet{110, 60, 70}, "vol+"},
+                                    {Packet{140, 50, 80}, "vol-"},
+                                    {std::nullopt, "lost"},
+                                    {Packet(5, 9), "sendkeys:{FOO}"},
+                                    {Packet(6, 9), "SendKeys:abc"},
+                                    {Packet(7, 9), ""}});
+    Result r = run({"check"});
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(
+        r.out,
+        "record 1 \"vol+\": never recognised: pressing the button recorded as \"vol+\" logs \"power\", "
+        "record 0\n"
+        "record 2 \"vol-\": overlaps record 0 \"power\": a packet within 20 of both logs \"power\"; furthest "
+        "apart at element 0, by 40 (over 40 keeps two records apart)\n"
+        "record 3 \"lost\": never recognised: it has no packet\n"
+        "record 4 \"sendkeys:{FOO}\": pressing the button shows run-time error 5: Invalid procedure call or "
+        "argument: unknown key name {FOO}\n"
+        "record 5 \"SendKeys:abc\": types nothing (\"SendKeys\" in place of \"sendkeys\"); only an ID "
+        "beginning with exactly \"sendkeys:\" types keys\n"
+        "record 6 \"\": empty ID: a recognised press logs an empty line\n");
+    EXPECT_TRUE(r.err.empty()) << r.err;  // no progress when standard error is no terminal
+
+    r = run({"check", "--json", "irdata.txt"});
+    EXPECT_EQ(r.status, 1) << r.err;
+    const nlohmann::json j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j["records"], 7);
+    ASSERT_EQ(j["findings"].size(), 6u);
+    EXPECT_EQ(j["findings"][0]["kind"], "never-recognised");
+    EXPECT_EQ(j["findings"][0]["otherId"], "power");
+    EXPECT_EQ(j["findings"][1]["kind"], "overlap");
+    EXPECT_EQ(j["findings"][1]["distance"], 40);
+    EXPECT_EQ(j["findings"][3]["error"], 5);
+    EXPECT_EQ(j["findings"][5]["kind"], "empty-id");
+
+    writeLibraryFile("clean.bin", {{Packet{100, 50, 80}, "power"}, {Packet{141, 50, 80}, "sendkeys:^a"}});
+    r = run({"check", "clean.bin"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    r = run({"check", "--json", "clean.bin"});
+    EXPECT_EQ(nlohmann::json::parse(r.out)["findings"].size(), 0u);
+
+    expectFailure(run({"check", "missing.bin"}), "missing.bin");
+    expectFailure(run({"check", "clean.bin", "--full"}), "--full");
+}
+
+TEST_F(ToolTest, MatchExplainsAMatchANearMissAndAWrongLength) {
+    writeLibraryFile("irdata.txt", {{Packet{100, 50, 80}, "power"},
+                                    {Packet{100, 60, 95}, "vol+"},
+                                    {Packet{10, 10, 10, 10}, "four"},
+                                    {Packet{10}, "one"}});
+    // A match that hides a later record.
+    Result r = run({"match", "--explain", "105", "55", "95"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(
+        r.out,
+        "power\nrecord 0 \"power\" matches: every element within 20, the largest difference 15 at element 2\n"
+        "it comes first, so these would have matched too: record 1 \"vol+\"\n");
+
+    // A near miss: the record with fewer elements beyond 20 first.
+    r = run({"match", "--library", "irdata.txt", "--explain", "100", "95", "70"});
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.out,
+              "<not found>\nnearest records of 3 elements:\n"
+              "  record 0 \"power\": 1 element more than 20 apart, the largest difference 45 at element 1\n"
+              "  record 1 \"vol+\": 2 elements more than 20 apart, the largest difference 35 at element 1\n");
+
+    // No record of that length.
+    r = run({"match", "--explain", "10", "10"});
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.out,
+              "<not found>\nno record has 2 elements; the nearest lengths:\n  1 element: record 3 \"one\"\n"
+              "  3 elements: records 0 \"power\", 1 \"vol+\"\n  4 elements: record 2 \"four\"\n");
+
+    expectFailure(run({"match", "--explian", "1"}), "--explian");
 }

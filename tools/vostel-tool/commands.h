@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "library/library_file.h"
+
 namespace vostel::tool {
 
 using Args = std::vector<std::string>;
@@ -15,6 +17,16 @@ extern const char* const kDecodeUsage;
 // Returns -1 when `command` is not one of the library commands.
 int cmdLibrary(const std::string& command, const Args& args);
 extern const char* const kLibraryUsage;
+
+// A Windows-1252 ID in double quotes, as UTF-8, with a quote, a backslash and control characters escaped.
+std::string quotedId(const std::string& cp1252);
+
+// vostel-tool check [FILE] [--json]
+int cmdCheck(const Args& args);
+extern const char* const kCheckUsage;
+
+// What match --explain adds after the ID: why the packet matched, or what came nearest.
+void printExplanation(const SignalLibrary& library, const Packet& packet);
 
 // vostel-tool monitor [--port N] [--library FILE] [--ids]
 int cmdMonitor(const Args& args);

@@ -26,7 +26,9 @@ const char* const kLibraryUsage =
     "  import JSON [FILE]                 write the library from a JSON file ('-': standard input)\n"
     "  rename INDEX NEWID [FILE]          give record INDEX a new ID\n"
     "  delete INDEX [FILE]                remove record INDEX\n"
-    "  match [--library FILE] V1 V2 ...   the ID of the first record matching the packet\n"
+    "  match [--library FILE] [--explain] V1 V2 ...\n"
+    "                                     the ID of the first record matching the packet; --explain:\n"
+    "                                     why, and the records that come nearest when none matches\n"
     "  FILE is the library file, irdata.txt in the working directory by default.\n";
 
 namespace {
@@ -81,6 +83,8 @@ std::string idFromUtf8(const std::string& utf8) {
     return id;
 }
 
+}  // namespace
+
 std::string quotedId(const std::string& cp1252) {
     std::string out = "\"";
     for (char c : cp1252ToUtf8(cp1252)) {
@@ -98,6 +102,8 @@ std::string quotedId(const std::string& cp1252) {
     }
     return out + "\"";
 }
+
+namespace {
 
 int cmdList(const Args& args) {
     SignalLibrary lib = readExisting(fileArg(args, 0, "list"));
@@ -254,11 +260,17 @@ int cmdDelete(const Args& args) {
 
 int cmdMatch(const Args& args) {
     std::filesystem::path file = kDefaultFile;
+    bool explain = false;
     std::size_t first = 0;
-    if (!args.empty() && args[0] == "--library") {
-        if (args.size() < 2) fail("match: --library needs a file name");
-        file = args[1];
-        first = 2;
+    for (; first < args.size() && args[first].starts_with("--"); ++first) {
+        if (args[first] == "--explain") {
+            explain = true;
+        } else if (args[first] == "--library") {
+            if (++first == args.size()) fail("match: --library needs a file name");
+            file = args[first];
+        } else {
+            fail("match: unknown option '" + args[first] + "' (see vostel-tool --help)");
+        }
     }
     if (first >= args.size()) fail("match: no packet given (V1 V2 V3 ...)");
     Packet packet;
@@ -268,6 +280,7 @@ int cmdMatch(const Args& args) {
     std::string id;
     bool found = OCR::findIn(lib, packet, id);
     std::cout << (found ? cp1252ToUtf8(id) : id) << '\n';
+    if (explain) printExplanation(lib, packet);
     return found ? 0 : 1;
 }
 

@@ -15,8 +15,8 @@ using vostel::tool::kMonitorUsage;
 #endif
 
 void printUsage(std::FILE* out) {
-    std::fprintf(out, "usage: vostel-tool COMMAND [ARGS]\n\ncommands:\n%s%s%s", vostel::tool::kDecodeUsage,
-                 vostel::tool::kLibraryUsage, kMonitorUsage);
+    std::fprintf(out, "usage: vostel-tool COMMAND [ARGS]\n\ncommands:\n%s%s%s%s", vostel::tool::kDecodeUsage,
+                 vostel::tool::kLibraryUsage, vostel::tool::kCheckUsage, kMonitorUsage);
 }
 
 int monitor(const vostel::tool::Args& args) {
@@ -47,6 +47,7 @@ int main(int argc, char** argv) {
     }
     try {
         if (command == "decode") return vostel::tool::cmdDecode(args);
+        if (command == "check") return vostel::tool::cmdCheck(args);
         if (command == "monitor") return monitor(args);
         int rc = vostel::tool::cmdLibrary(command, args);
         if (rc >= 0) return rc;

@@ -5,10 +5,8 @@
 #include <QTimer>
 
 #include <signal.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
@@ -158,15 +156,10 @@ int cmdMonitor(const Args& args) {
     if (!parseOptions(args, o)) return 2;
     SignalLibrary library;
     try {
-        struct stat st {};
-        if (::stat(o.library.c_str(), &st) == 0) {
-            library = readLibraryFile(o.library);
-        } else if (o.libraryGiven || errno != ENOENT) {
-            throw errorFromErrno(errno, o.library.string());
-        } else if (!o.idsOnly) {
+        if (!o.libraryGiven && !o.idsOnly && !std::filesystem::exists(o.library))
             std::fprintf(stderr, "vostel-tool: monitor: no %s here, so nothing is recognised\n",
                          o.library.string().c_str());
-        }
+        library = readLibraryFile(o.library, o.libraryGiven ? IfMissing::Fail : IfMissing::Empty);
     } catch (const RuntimeError& e) {
         std::fprintf(stderr, "vostel-tool: monitor: %s\n", e.text().c_str());
         return 2;
