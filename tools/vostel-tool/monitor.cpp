@@ -80,6 +80,8 @@ public:
     Monitor(const Options& o, SignalLibrary library, SerialControl& port)
         : options_(o), library_(std::move(library)), port_(port), holdOff_(clock_) {}
 
+    std::size_t framingErrors() const { return framingErrors_; }
+
     void tick() {
         std::string input;
         try {
@@ -197,6 +199,9 @@ int cmdMonitor(const Args& args) {
     });
     timer.start();
     app.exec();
+    if (monitor.framingErrors() > 0)
+        std::fprintf(stderr, "vostel-tool: monitor: %zu framing errors (bytes outside a whole packet)\n",
+                     monitor.framingErrors());
     return 0;
 }
 
