@@ -82,6 +82,21 @@ void BM_CheckCloseButApart(benchmark::State& state) {
 }
 BENCHMARK(BM_CheckCloseButApart)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// 32768 random records with every element from 100 to 140: every two overlap,
+// almost none match, and no element splits them into parts a search can skip.
+void BM_CheckNarrowRandom(benchmark::State& state) {
+    std::mt19937 rng(5);
+    std::uniform_int_distribution<int> v(100, 140);
+    SignalLibrary lib(kMaxRecords);
+    for (std::size_t i = 0; i < lib.size(); ++i) {
+        Packet p(68);
+        for (auto& e : p) e = static_cast<int16_t>(v(rng));
+        lib[i] = {p, std::to_string(i)};
+    }
+    run(state, lib);
+}
+BENCHMARK(BM_CheckNarrowRandom)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 // match --explain over the largest random library.
 void BM_ExplainRandomOneLength(benchmark::State& state) {
     std::mt19937 rng(4);

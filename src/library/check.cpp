@@ -140,7 +140,7 @@ std::vector<Finding> checkLibrary(const SignalLibrary& library, const CheckProgr
         }
         if (r.id.empty()) findings.push_back(finding(Finding::Kind::EmptyId, i));
     }
-    if (progress) progress(n, n);
+    if (progress && (done != n || n % kProgressEvery != 0)) progress(n, n);
     return findings;
 }
 

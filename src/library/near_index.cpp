@@ -7,7 +7,7 @@
 namespace vostel {
 
 namespace {
-constexpr std::size_t kLeafSize = 8;
+constexpr std::size_t kLeafSize = 32;
 }
 
 NearIndex::NearIndex(const SignalLibrary& library, std::vector<std::size_t> records)
@@ -21,6 +21,10 @@ NearIndex::NearIndex(const SignalLibrary& library, std::vector<std::size_t> reco
     positions_.resize(records_.size());
     for (std::size_t i = 0; i < positions_.size(); ++i) positions_[i] = i;
     build(0, positions_.size());
+    // The rows again in the tree's order, so a leaf's packets are read one after another.
+    ordered_.reserve(values_.size());
+    for (std::size_t position : positions_)
+        ordered_.insert(ordered_.end(), row(position), row(position) + length_);
 }
 
 // Splits the records on the element whose values spread widest, at the median,
@@ -83,7 +87,7 @@ void NearIndex::search(std::size_t node, const Packet& p, int distance, std::siz
     if (n.lowest >= best) return;
     if (n.left == 0) {
         for (std::size_t i = n.begin; i < n.end && positions_[i] < best; ++i) {
-            if (withinDistance(p.data(), row(positions_[i]), length_, distance)) {
+            if (withinDistance(p.data(), ordered_.data() + i * length_, length_, distance)) {
                 best = positions_[i];
                 return;
             }

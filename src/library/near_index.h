@@ -40,6 +40,7 @@ private:
     std::size_t length_ = 0;
     std::vector<int16_t> values_;
     std::vector<std::size_t> positions_;  // rows, ordered by the tree
+    std::vector<int16_t> ordered_;        // the packets in that order
     std::vector<Node> nodes_;
 };
 
