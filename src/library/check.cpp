@@ -103,10 +103,10 @@ std::vector<Finding> checkLibrary(const SignalLibrary& library, const CheckProgr
         const NearIndex index(library, records);
         for (std::size_t r : records) {
             const Packet& p = *library[r].packet;
-            // The record's own packet is recognised as the first record it
-            // matches, which is the record itself when no earlier one does.
             const std::size_t o = index.firstWithin(p, kOverlap);
-            // A record within 20 is also within 40, so it can only be from o on.
+            // The record's own packet is recognised as the first record within
+            // 20, the record itself when no earlier one is. That one is also
+            // within 40, so there is none when no earlier record is within 40.
             const std::size_t m = o < r ? index.firstWithin(p, kTolerance) : r;
             shadowedBy[r] = m < r ? m : kNone;
             overlaps[r] = o < r ? o : kNone;
