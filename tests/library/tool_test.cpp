@@ -302,3 +302,13 @@ TEST_F(ToolTest, MatchExplainsAMatchANearMissAndAWrongLength) {
 
     expectFailure(run({"match", "--explian", "1"}), "--explian");
 }
+
+TEST_F(ToolTest, MonitorRefusesBadArgumentsBeforeOpeningAPort) {
+#if VOSTEL_TOOL_MONITOR
+    expectFailure(run({"monitor", "--port", "0"}), "bad port '0'");
+    expectFailure(run({"monitor", "--library", "missing.bin"}), "missing.bin");
+    expectFailure(run({"monitor", "--idz"}), "'--idz'");
+#else
+    expectFailure(run({"monitor", "--ids"}), "-DVOSTEL_GUI=OFF");
+#endif
+}
