@@ -1,14 +1,32 @@
 #include "library/near_index.h"
 
 #include <algorithm>
-
-#include "library/tolerance.h"
+#include <array>
 
 namespace vostel {
 
 namespace {
+
 constexpr std::size_t kLeafSize = 32;
+constexpr std::size_t kLanes = NearIndex::kLanes;
+
+// Clears the mark of every packet of a block whose element is more than
+// `distance` from v; returns whether any mark is left. In 16-bit lanes and free
+// of branches, so that the compiler compares the whole block in a few vector
+// instructions: max - min is the distance, which always fits 16 bits unsigned.
+bool keepNear(const int16_t* column, int16_t v, uint16_t distance, uint16_t* marks) {
+    uint16_t any = 0;
+    for (std::size_t s = 0; s < kLanes; ++s) {
+        const int16_t hi = column[s] > v ? column[s] : v;
+        const int16_t lo = column[s] > v ? v : column[s];
+        const auto d = static_cast<uint16_t>(static_cast<uint16_t>(hi) - static_cast<uint16_t>(lo));
+        marks[s] = static_cast<uint16_t>(marks[s] & (d <= distance ? 0xFFFF : 0));
+        any = static_cast<uint16_t>(any | marks[s]);
+    }
+    return any != 0;
 }
+
+}  // namespace
 
 NearIndex::NearIndex(const SignalLibrary& library, std::vector<std::size_t> records)
     : records_(std::move(records)) {
@@ -21,10 +39,21 @@ NearIndex::NearIndex(const SignalLibrary& library, std::vector<std::size_t> reco
     positions_.resize(records_.size());
     for (std::size_t i = 0; i < positions_.size(); ++i) positions_[i] = i;
     build(0, positions_.size());
-    // The rows again in the tree's order, so a leaf's packets are read one after another.
-    ordered_.reserve(values_.size());
-    for (std::size_t position : positions_)
-        ordered_.insert(ordered_.end(), row(position), row(position) + length_);
+
+    // Each leaf's packets in blocks of kLanes, element by element, so that a
+    // search compares one element of a whole block at once.
+    std::size_t blocks = 0;
+    for (Node& n : nodes_) {
+        if (n.left != 0) continue;
+        n.block = blocks;
+        for (std::size_t start = n.begin; start < n.end; start += kLanes, ++blocks) {
+            const std::size_t base = blocks * kLanes * length_;
+            blocks_.resize(base + kLanes * length_);
+            for (std::size_t s = 0; s < kLanes && start + s < n.end; ++s)
+                for (std::size_t e = 0; e < length_; ++e)
+                    blocks_[base + e * kLanes + s] = static_cast<int16_t>(value(positions_[start + s], e));
+        }
+    }
 }
 
 // Splits the records on the element whose values spread widest, at the median,
@@ -86,10 +115,23 @@ void NearIndex::search(std::size_t node, const Packet& p, int distance, std::siz
     const Node& n = nodes_[node];
     if (n.lowest >= best) return;
     if (n.left == 0) {
-        for (std::size_t i = n.begin; i < n.end && positions_[i] < best; ++i) {
-            if (withinDistance(p.data(), ordered_.data() + i * length_, length_, distance)) {
-                best = positions_[i];
-                return;
+        for (std::size_t start = n.begin, block = n.block; start < n.end; start += kLanes, ++block) {
+            // Rows ascend within a leaf: only those before the best found count.
+            std::size_t count = std::min(kLanes, n.end - start);
+            while (count > 0 && positions_[start + count - 1] >= best) --count;
+            if (count == 0) return;
+            std::array<uint16_t, kLanes> marks{};
+            std::fill_n(marks.begin(), count, uint16_t{0xFFFF});
+            const int16_t* columns = blocks_.data() + block * kLanes * length_;
+            bool left = true;
+            for (std::size_t e = 0; e < length_ && left; ++e)
+                left = keepNear(columns + e * kLanes, p[e], static_cast<uint16_t>(distance), marks.data());
+            if (!left) continue;
+            for (std::size_t s = 0; s < count; ++s) {
+                if (marks[s]) {
+                    best = positions_[start + s];
+                    return;
+                }
             }
         }
         return;

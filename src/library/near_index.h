@@ -14,6 +14,7 @@ namespace vostel {
 class NearIndex {
 public:
     static constexpr std::size_t kNone = SIZE_MAX;
+    static constexpr std::size_t kLanes = 32;  // packets compared at once
 
     // `records`: indexes into `library`, ascending, of records whose packets have one length.
     NearIndex(const SignalLibrary& library, std::vector<std::size_t> records);
@@ -28,6 +29,7 @@ private:
         std::size_t element = 0;          // inner node: the element it splits on
         int leftMax = 0, rightMin = 0;    // inner node: that element's values on each side
         std::size_t left = 0, right = 0;  // inner node: its children (0 for a leaf)
+        std::size_t block = 0;            // leaf: its first block in blocks_
     };
 
     std::size_t build(std::size_t begin, std::size_t end);
@@ -40,7 +42,7 @@ private:
     std::size_t length_ = 0;
     std::vector<int16_t> values_;
     std::vector<std::size_t> positions_;  // rows, ordered by the tree
-    std::vector<int16_t> ordered_;        // the packets in that order
+    std::vector<int16_t> blocks_;         // leaves' packets, kLanes at a time, element by element
     std::vector<Node> nodes_;
 };
 

@@ -109,8 +109,8 @@ TEST(Check, KeyDescriptionsAsTheProgramReadsThem) {
 TEST(Check, FirstEarlierRecordAgreesWithTryingThemAll) {
     std::mt19937 rng(7);
     for (auto [lo, hi] : {std::pair{0, 90}, std::pair{-32768, -32700}, std::pair{32690, 32767}}) {
-        for (int round = 0; round < 20; ++round) {
-            const SignalLibrary lib = randomLibrary(rng, 120, lo, hi);
+        for (int round = 0; round < 8; ++round) {
+            const SignalLibrary lib = randomLibrary(rng, 600, lo, hi);
             std::vector<std::size_t> shadowed(lib.size(), SIZE_MAX), overlap(lib.size(), SIZE_MAX);
             for (const Finding& f : checkLibrary(lib)) {
                 if (f.kind == Kind::NeverRecognised) shadowed[f.record] = f.other;
