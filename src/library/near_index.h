@@ -2,7 +2,9 @@
 // For records of one packet length: the first record (lowest index) whose
 // packet lies within a distance of a given packet in every element. A k-d tree
 // over the packets' elements; each part of the tree knows its lowest record
-// index, so a search skips every part that cannot hold an earlier record.
+// index, so a search skips every part that cannot hold an earlier record. A
+// leaf keeps its packets in blocks of kLanes, element by element, and compares
+// one element of a whole block with the packet at a time.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
