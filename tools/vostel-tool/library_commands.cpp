@@ -28,8 +28,7 @@ const char* const kLibraryUsage =
     "  delete INDEX [FILE]                remove record INDEX\n"
     "  match [--library FILE] [--explain] V1 V2 ...\n"
     "                                     the ID of the first record matching the packet; --explain:\n"
-    "                                     why, and the records that come nearest when none matches\n"
-    "  FILE is the library file, irdata.txt in the working directory by default.\n";
+    "                                     why, and the records that come nearest when none matches\n";
 
 namespace {
 

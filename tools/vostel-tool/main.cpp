@@ -15,8 +15,10 @@ using vostel::tool::kMonitorUsage;
 #endif
 
 void printUsage(std::FILE* out) {
-    std::fprintf(out, "usage: vostel-tool COMMAND [ARGS]\n\ncommands:\n%s%s%s%s", vostel::tool::kDecodeUsage,
-                 vostel::tool::kLibraryUsage, vostel::tool::kCheckUsage, kMonitorUsage);
+    std::fprintf(out, "usage: vostel-tool COMMAND [ARGS]\n\ncommands:\n%s%s%s%s%s",
+                 vostel::tool::kDecodeUsage, vostel::tool::kLibraryUsage, vostel::tool::kCheckUsage,
+                 kMonitorUsage,
+                 "  FILE is the library file, irdata.txt in the working directory by default.\n");
 }
 
 int monitor(const vostel::tool::Args& args) {
