@@ -27,6 +27,7 @@
 #include <unistd.h>
 
 #include "action/action.h"
+#include "action/x11_keysyms.h"
 #include "runtime/error.h"
 
 extern char** environ;
@@ -450,6 +451,19 @@ TEST_F(NoDisplay, MissingOrUnreachableDisplayIsNamed) {
 TEST_F(NoDisplay, DescriptionIsCheckedFirstAndEmptyOneNeedsNoDisplay) {
     EXPECT_EQ(errorOf("a}").number(), 5);
     EXPECT_EQ(errorOf("").number(), -1);
+}
+
+// The keysym tables need no display.
+TEST(X11Keysyms, CharactersAndNamedKeys) {
+    using namespace x11;
+    EXPECT_EQ(wantedFor(KeyEvent::character(U'a')), (Wanted{XK_a, 0x01000061}));
+    EXPECT_EQ(wantedFor(KeyEvent::character(U'\u20AC')), (Wanted{XK_EuroSign, 0x010020AC}));
+    EXPECT_EQ(wantedFor(KeyEvent::character(U'\u03A9')), (Wanted{0x010003A9, 0x010003A9}));
+    EXPECT_EQ(wantedFor(KeyEvent::tap(NamedKey::F12)).sym, XK_F12);
+    EXPECT_EQ(wantedFor(KeyEvent::tap(NamedKey::PageDown)).sym, XK_Next);
+    EXPECT_EQ(describe(wantedFor(KeyEvent::character(U'\u20AC'))), "'\xE2\x82\xAC'");
+    EXPECT_EQ(describe(wantedFor(KeyEvent::tap(NamedKey::Tab))), "the key Tab");
+    EXPECT_FALSE(typesKey(KeyEvent::press(Modifier::Shift)));
 }
 
 }  // namespace
