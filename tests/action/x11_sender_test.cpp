@@ -24,6 +24,7 @@
 #include "action/action.h"
 #include "action/x11_keysyms.h"
 #include "runtime/error.h"
+#include "support/errors.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
 
@@ -67,10 +68,12 @@ protected:
     // Xvfb picks a free display itself and writes its number to -displayfd
     // once it accepts connections.
     static bool startXvfb() {
+        testing::Child::Options options;
+        options.errorsTo = path("xvfb.log");
         xvfb_ = std::make_unique<testing::Child>(
             std::vector<std::string>{"Xvfb", "-displayfd", "1", "-nolisten", "tcp", "-noreset", "-screen",
                                      "0", "800x600x24"},
-            testing::Child::Options{{}, -1, path("xvfb.log")});
+            options);
         const std::string number = xvfb_->waitForLine("", 15s);
         if (number.empty()) return failSetup("Xvfb did not start (see " + path("xvfb.log") + ")");
         display_ = ":" + number;
@@ -225,12 +228,8 @@ TEST_F(LiveKeys, SpareKeysAreBoundAnewOnlyOnceAtRest) {
     ASSERT_EQ(kept, 2);
 
     auto refused = [&](const char* id) {
-        try {
-            action_.doAction(id);
-        } catch (const RuntimeError& e) {
-            return e.number() == 5 && e.text().find("spare key codes") != std::string::npos;
-        }
-        return false;
+        const RuntimeError e = testing::errorOf([&] { action_.doAction(id); });
+        return e.number() == 5 && e.text().find("spare key codes") != std::string::npos;
     };
     action_.doAction("sendkeys:\x80-\x8A\x80");  // €-Š€: two bindings
     std::string first2 = arrived("€-Š€");
@@ -262,13 +261,9 @@ TEST_F(LiveKeys, OnlyTheExactPrefixTypes) {
 }
 
 TEST_F(LiveKeys, RejectedDescriptionTypesNothing) {
-    try {
-        action_.doAction("sendkeys:abc{FOO}");
-        ADD_FAILURE() << "accepted";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.number(), 5);
-        EXPECT_EQ(e.text(), "Invalid procedure call or argument: unknown key name {FOO}");
-    }
+    const RuntimeError e = testing::errorOf([&] { action_.doAction("sendkeys:abc{FOO}"); });
+    EXPECT_EQ(e.number(), 5);
+    EXPECT_EQ(e.text(), "Invalid procedure call or argument: unknown key name {FOO}");
     action_.doAction("sendkeys:z");
     EXPECT_EQ(arrived("z"), "z");
 }
@@ -279,12 +274,7 @@ TEST_F(LiveKeys, NoFocusedWindowIsAnError) {
     XGetInputFocus(x_, &focus, &revert);
     XSetInputFocus(x_, None, RevertToNone, CurrentTime);
     XSync(x_, False);
-    std::string text;
-    try {
-        action_.doAction("sendkeys:abc");
-    } catch (const RuntimeError& e) {
-        text = e.text();
-    }
+    const std::string text = testing::errorOf([&] { action_.doAction("sendkeys:abc"); }).text();
     XSetInputFocus(x_, focus, revert, CurrentTime);
     XSync(x_, False);
     EXPECT_EQ(text, "Device unavailable: keystrokes cannot be sent: no window has the input focus.");
@@ -360,13 +350,7 @@ protected:
             value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
     }
     static RuntimeError errorOf(const char* keys, const std::string& display = {}) {
-        X11KeystrokeSender sender(display);
-        try {
-            sender.sendKeys(keys, false);
-        } catch (const RuntimeError& e) {
-            return e;
-        }
-        return RuntimeError(-1, "no error");
+        return testing::errorOf([&] { X11KeystrokeSender(display).sendKeys(keys, false); });
     }
     std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };

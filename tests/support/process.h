@@ -10,7 +10,7 @@
 namespace vostel::testing {
 
 struct RunResult {
-    int status = -1;  // the exit status; -1 when ended by a signal
+    int status = -1;  // the exit status (128 + N when ended by signal N)
     std::string out, err;
 };
 
@@ -28,6 +28,7 @@ public:
         std::vector<std::string> env;  // "NAME=value" each; empty: the test's own environment
         int stdinFd = -1;
         std::string errorsTo;  // a file for standard error instead of the pipe
+        std::string outputTo;  // a file for standard output instead of the pipe
     };
 
     explicit Child(const std::vector<std::string>& args) : Child(args, Options{}) {}
@@ -40,16 +41,16 @@ public:
     // after `timeout` or at the end of the output.
     std::string waitForLine(const std::string& needle,
                             std::chrono::milliseconds timeout = std::chrono::seconds(5));
-    // Writes `text` to the standard input pipe.
-    void send(const std::string& text);
-    void closeInput();
+    void send(const std::string& text);  // to the standard input pipe
     void signal(int sig);
     // The exit status (128 + N for signal N), or -1 when it has not ended within `timeout`.
     int wait(std::chrono::milliseconds timeout = std::chrono::seconds(5));
-    // Everything printed so far.
-    std::string output();
+    // Everything printed so far, or until the end of the output when it comes within `timeout`.
+    std::string output(std::chrono::milliseconds timeout = std::chrono::milliseconds(100));
 
 private:
+    bool readMore(std::chrono::steady_clock::time_point until);  // false at the end or the time
+
     pid_t pid_ = -1;
     int stdin_ = -1, stdout_ = -1;
     bool exited_ = false;

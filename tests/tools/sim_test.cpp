@@ -34,14 +34,18 @@ using vostel::testing::TempDir;
 class Sim : public vostel::testing::Child {
 public:
     Sim(const fs::path& config, std::vector<std::string> args, int terminal = -1)
-        : Child(withProgram(std::move(args)),
-                {{"XDG_CONFIG_HOME=" + config.string(), "HOME=" + config.string(), "PATH=/usr/bin:/bin"},
-                 terminal, {}}) {}
+        : Child(withProgram(std::move(args)), options(config, terminal)) {}
 
 private:
     static std::vector<std::string> withProgram(std::vector<std::string> args) {
         args.insert(args.begin(), VOSTEL_SIM);
         return args;
+    }
+    static Options options(const fs::path& config, int terminal) {
+        Options o;
+        o.env = {"XDG_CONFIG_HOME=" + config.string(), "HOME=" + config.string(), "PATH=/usr/bin:/bin"};
+        o.stdinFd = terminal;
+        return o;
     }
 };
 
