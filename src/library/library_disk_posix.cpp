@@ -1,4 +1,4 @@
-// Reading and writing the library file with POSIX calls.
+// Writing the library file with POSIX calls.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,36 +33,6 @@ mode_t modeForNewFile(const std::filesystem::path& file) {
 
 }  // namespace
 
-SignalLibrary readLibraryFile(const std::filesystem::path& file) {
-    const std::string name = file.string();
-    // Non-blocking, so a named pipe in the file's place is refused below
-    // instead of waiting for a writer; regular files read as usual.
-    int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT) return {};
-        throw errorFromErrno(errno, name);
-    }
-    TempFile guard{fd, {}};
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) throw errorFromErrno(errno, name);
-    if (S_ISDIR(st.st_mode)) throw errorFromErrno(EISDIR, name);
-    if (!S_ISREG(st.st_mode))
-        throw RuntimeError(kErrPathFileAccess, "Path/File access error: " + name + " is not a regular file");
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
-    char buf[65536];
-    for (;;) {
-        ssize_t got = ::read(fd, buf, sizeof buf);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            throw errorFromErrno(errno, name);
-        }
-        if (got == 0) break;
-        bytes.append(buf, static_cast<std::size_t>(got));
-    }
-    return decodeLibrary(bytes, name);
-}
-
 void writeLibraryFile(const std::filesystem::path& file, const SignalLibrary& records) {
     const std::string name = file.string();
     const std::string data = encodeLibrary(records);
@@ -72,7 +42,8 @@ void writeLibraryFile(const std::filesystem::path& file, const SignalLibrary& re
     if (std::filesystem::is_symlink(file, ec)) {
         const std::filesystem::path linked = std::filesystem::read_symlink(file, ec);
         if (!ec) {
-            std::filesystem::path resolved = std::filesystem::weakly_canonical(file.parent_path() / linked, ec);
+            std::filesystem::path resolved =
+                std::filesystem::weakly_canonical(file.parent_path() / linked, ec);
             if (!ec) target = resolved;
         }
     }

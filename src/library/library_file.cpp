@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "runtime/error.h"
+#include "runtime/input_file.h"
 
 namespace vostel {
 
@@ -112,8 +113,8 @@ SignalLibrary decodeLibrary(std::string_view bytes, const std::string& file) {
         SignalRecord rec;
         auto dims = static_cast<uint16_t>(in.read(2));
         if (dims > 1)
-            badLayout(file, "record " + std::to_string(i) + " has a dimension count of " + std::to_string(dims) +
-                                ", only 0 and 1 are valid");
+            badLayout(file, "record " + std::to_string(i) + " has a dimension count of " +
+                                std::to_string(dims) + ", only 0 and 1 are valid");
         if (dims == 1) {
             auto n = static_cast<uint32_t>(in.read(4));
             auto lower = static_cast<int32_t>(static_cast<uint32_t>(in.read(4)));
@@ -121,14 +122,20 @@ SignalLibrary decodeLibrary(std::string_view bytes, const std::string& file) {
                 badLayout(file, "record " + std::to_string(i) + " has " + std::to_string(n) +
                                     " elements, at most " + std::to_string(kMaxElements) + " are valid");
             if (lower != 0)
-                badLayout(file, "record " + std::to_string(i) + " has a lower bound of " + std::to_string(lower) +
-                                    ", only 0 is valid");
+                badLayout(file, "record " + std::to_string(i) + " has a lower bound of " +
+                                    std::to_string(lower) + ", only 0 is valid");
             rec.packet = in.elements(n);
         }
         rec.id = in.text(static_cast<uint16_t>(in.read(2)));
         lib.push_back(std::move(rec));
     }
     return lib;
+}
+
+SignalLibrary readLibraryFile(const std::filesystem::path& file, IfMissing ifMissing) {
+    if (ifMissing == IfMissing::Fail) return decodeLibrary(readWholeFile(file), file.string());
+    std::optional<InputFile> in = InputFile::openIfPresent(file);
+    return in ? decodeLibrary(in->readRest(), in->name()) : SignalLibrary{};
 }
 
 }  // namespace vostel

@@ -1,4 +1,4 @@
-// Reading and writing the library file with the Win32 file API.
+// Writing the library file with the Win32 file API.
 #include <windows.h>
 
 #include <string>
@@ -25,37 +25,6 @@ struct TempFile {
 std::string displayName(const std::filesystem::path& file) { return win32::narrow(file.wstring()); }
 
 }  // namespace
-
-SignalLibrary readLibraryFile(const std::filesystem::path& file) {
-    const std::string name = displayName(file);
-    const DWORD attributes = GetFileAttributesW(file.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        const DWORD err = GetLastError();
-        if (err == ERROR_FILE_NOT_FOUND) return {};
-        throw win32::fileError(err, name);
-    }
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        throw RuntimeError(kErrPathFileAccess, "Path/File access error: " + name + " is a folder");
-    TempFile in;
-    in.handle = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (in.handle == INVALID_HANDLE_VALUE) {
-        const DWORD err = GetLastError();
-        if (err == ERROR_FILE_NOT_FOUND) return {};
-        throw win32::fileError(err, name);
-    }
-    if (GetFileType(in.handle) != FILE_TYPE_DISK)
-        throw RuntimeError(kErrPathFileAccess, "Path/File access error: " + name + " is not a regular file");
-    std::string bytes;
-    char buf[65536];
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(in.handle, buf, sizeof buf, &got, nullptr)) throw win32::fileError(GetLastError(), name);
-        if (got == 0) break;
-        bytes.append(buf, got);
-    }
-    return decodeLibrary(bytes, name);
-}
 
 void writeLibraryFile(const std::filesystem::path& file, const SignalLibrary& records) {
     const std::string name = displayName(file);
