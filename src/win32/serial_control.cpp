@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <map>
 #include <vector>
 
 #include "win32/win32_error.h"
@@ -34,6 +35,7 @@ RuntimeError badSettings(const std::string& settings) {
 std::wstring portDevice(int number) { return L"\\\\.\\COM" + std::to_wstring(number); }
 
 SerialControl::~SerialControl() {
+    stopReopening();
     if (port_ != INVALID_HANDLE_VALUE) CloseHandle(port_);
 }
 
@@ -82,6 +84,7 @@ void SerialControl::setInputLen(int length) {
 
 void SerialControl::setPortOpen(bool open) {
     if (!open) {
+        stopReopening();
         open_ = lost_ = false;
         if (port_ != INVALID_HANDLE_VALUE) CloseHandle(port_);
         port_ = INVALID_HANDLE_VALUE;
@@ -113,24 +116,22 @@ std::string SerialControl::input() {
             pendingError_.reset();
             throw error;
         }
-        tryReopen();
-        if (lost_) return {};
+        return {};
     }
+    // A device that is gone may go on giving empty reads; asking for its
+    // state fails then (a pseudo-terminal whose other end closed, under Wine;
+    // an unplugged adapter).
+    COMSTAT status{};
+    DWORD errors = 0;
+    if (!ClearCommError(port_, &errors, &status)) failRead(GetLastError());
     std::size_t limit = kInputBufferSize;
     if (inputLen_ > 0) limit = std::min(limit, static_cast<std::size_t>(inputLen_));
     std::string bytes(limit, '\0');
     DWORD got = 0;
-    if (!ReadFile(port_, bytes.data(), static_cast<DWORD>(limit), &got, nullptr)) {
-        lose(GetLastError());
-        const RuntimeError error = *pendingError_;
-        pendingError_.reset();
-        throw error;
-    }
+    if (!ReadFile(port_, bytes.data(), static_cast<DWORD>(limit), &got, nullptr)) failRead(GetLastError());
     bytes.resize(got);
     // What the classic buffer could not have held is lost, as there.
     if (got == limit && inputLen_ == 0) {
-        COMSTAT status{};
-        DWORD errors = 0;
         if (ClearCommError(port_, &errors, &status) && status.cbInQue > 0) {
             dropped_ += status.cbInQue;
             PurgeComm(port_, PURGE_RXCLEAR);
@@ -206,18 +207,45 @@ void SerialControl::lose(DWORD code) {
     if (port_ != INVALID_HANDLE_VALUE) CloseHandle(port_);
     port_ = INVALID_HANDLE_VALUE;
     lost_ = true;
-    lastAttempt_ = GetTickCount64();
+    // A thread timer: it also fires while a message box or the naming dialog is open.
+    if (!reopenTimer_) {
+        reopenTimer_ = SetTimer(nullptr, 0, kReopenIntervalMs, reopenTick);
+        reopening()[reopenTimer_] = this;
+    }
     if (!pendingError_)
         pendingError_ = RuntimeError(kErrReadingComm, "Error reading comm device: " + describe() + " was lost (" +
                                                           systemReason(code) +
                                                           "). It is opened again as soon as it is back.");
 }
 
+void SerialControl::failRead(DWORD code) {
+    lose(code);
+    const RuntimeError error = *pendingError_;
+    pendingError_.reset();
+    throw error;
+}
+
+std::map<UINT_PTR, SerialControl*>& SerialControl::reopening() {
+    static std::map<UINT_PTR, SerialControl*> controls;
+    return controls;
+}
+
+void CALLBACK SerialControl::reopenTick(HWND, UINT, UINT_PTR id, DWORD) {
+    const auto it = reopening().find(id);
+    if (it != reopening().end()) it->second->tryReopen();
+}
+
+void SerialControl::stopReopening() {
+    if (!reopenTimer_) return;
+    KillTimer(nullptr, reopenTimer_);
+    reopening().erase(reopenTimer_);
+    reopenTimer_ = 0;
+}
+
 void SerialControl::tryReopen() {
-    const ULONGLONG now = GetTickCount64();
-    if (now - lastAttempt_ < kReopenIntervalMs) return;
-    lastAttempt_ = now;
+    if (!lost_ || !open_) return stopReopening();
     if (openDevice()) return;  // still gone: try again in a second
+    stopReopening();
     lost_ = false;
     if (initCommand_ && !write(*initCommand_)) lose(GetLastError());
 }

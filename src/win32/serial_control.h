@@ -9,13 +9,15 @@
 //
 // A lost port (device unplugged, other end gone) is closed at its first error;
 // input() raises that error once, with the system's reason, and then tries to
-// open the same port again about once a second, each time the program reads.
+// open the same port again about once a second, from a timer that also fires
+// while a message box is open.
 // When it is back, the bytes of the first output() after opening (the
 // initialisation command) are sent again. portOpen() stays true throughout.
 #include <windows.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,7 +33,7 @@ std::wstring portDevice(int number);
 class SerialControl final : public vostel::SerialControl {
 public:
     static constexpr std::size_t kInputBufferSize = 1024;
-    static constexpr ULONGLONG kReopenIntervalMs = 1000;
+    static constexpr UINT kReopenIntervalMs = 1000;
 
     SerialControl() = default;
     ~SerialControl() override;
@@ -62,7 +64,11 @@ private:
     std::optional<RuntimeError> openDevice();
     bool applySettings();
     void lose(DWORD code);
+    [[noreturn]] void failRead(DWORD code);
     void tryReopen();
+    void stopReopening();
+    static void CALLBACK reopenTick(HWND, UINT, UINT_PTR id, DWORD);
+    static std::map<UINT_PTR, SerialControl*>& reopening();
     bool write(std::string_view bytes);
     std::string describe() const;
 
@@ -73,7 +79,7 @@ private:
     bool open_ = false;  // PortOpen as the program set it
     bool lost_ = false;  // open_, but the device is gone
     std::size_t dropped_ = 0;
-    ULONGLONG lastAttempt_ = 0;
+    UINT_PTR reopenTimer_ = 0;
     std::optional<std::string> initCommand_;  // first output() after opening
     std::optional<RuntimeError> pendingError_;
 };

@@ -6,51 +6,14 @@
 # bytes the Linux build writes, recognised and logged, and a sendkeys: ID
 # typing into a separate Wine window.
 set -euo pipefail
-source "$(dirname "$0")/../e2e/lib.sh"
-VOSTEL=$VOSTEL_EXE
-e2e_init
-: "${WINEPREFIX:?}" "${VOSTEL_PROBE:?}" "${VOSTEL_TOOL:?}"
-"$VOSTEL_WINE_RUN" "$WINEPREFIX" || e2e_fail "no Wine prefix"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-
-wine_cleanup() {
-  if [ -n "${COM_LINK:-}" ]; then
-    wine reg delete 'HKLM\Software\Wine\Ports' /v "COM$SIM_PORT" /f >/dev/null 2>&1 || true
-  fi
-  wineserver -k 2>/dev/null || true
-  e2e_cleanup
-}
-trap wine_cleanup EXIT
-
-e2e_start_xvfb
-e2e_start_sim --jitter 0
-# Wine's mount manager makes the dosdevices links of the serial ports anew
-# whenever Wine starts, from the ports it finds and those named in the
-# registry; so the pseudo-terminal is named there, for the next start.
-pty=$(readlink -f "$XDG_CONFIG_HOME/vostel/ports/com$SIM_PORT")
-wine reg add 'HKLM\Software\Wine\Ports' /v "COM$SIM_PORT" /t REG_SZ /d "$pty" /f >/dev/null 2>&1 ||
-  e2e_fail "could not name COM$SIM_PORT in Wine's registry"
-wineserver -k 2>/dev/null || true
-COM_LINK=$WINEPREFIX/dosdevices/com$SIM_PORT
-
-probe_log() { wine "$VOSTEL_PROBE" log; }
-log_top_is() { [ "$(probe_log | head -n 1)" = "$1" ]; }
-wait_log_top() {
-  e2e_wait_for "$E2E_TIMEOUT" log_top_is "$1" ||
-    e2e_fail "the log does not start with '$1': $(probe_log | head -n 3)"
-}
+source "$(dirname "$0")/wine_lib.sh"
+: "${VOSTEL_TOOL:?}"
+wine_setup
 
 # Start-up: the port prompt, then the initialisation command on the line.
 work=$E2E_DIR/work
-mkdir -p "$work"
-(cd "$work" && exec wine "$VOSTEL_EXE") >"$E2E_DIR/vostel.log" 2>&1 &
-VOSTEL_PID=$!
-E2E_PIDS+=("$VOSTEL_PID")
-e2e_answer_port_prompt "$SIM_PORT"
-[ "$(readlink "$COM_LINK")" = "$pty" ] || e2e_fail "$COM_LINK leads to '$(readlink "$COM_LINK")', not $pty"
-e2e_wait_sim '^received the initialisation command$'
+wine_connect "$work"
 [ "$(e2e_received_bytes)" = "41 54 56 31 51 30 0d" ] || e2e_fail "bytes received: $(e2e_received_bytes)"
-E2E_MAIN_WID=$(e2e_window Vostel)
 
 # Two packets drawn as the first two rows.
 e2e_sim power
