@@ -33,14 +33,16 @@ void dlgSignal::create() {
     // The client area has a fixed size and a fixed place on the screen.
     RECT r{px(2760), px(3750), px(2760) + px(2805), px(3750) + px(1080)};
     AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
-    hwnd_ = CreateWindowExW(kExStyle, cls, L"Enter ID for Signal-Packet", kStyle, r.left, r.top, r.right - r.left,
-                            r.bottom - r.top, nullptr, nullptr, GetModuleHandleW(nullptr), this);
-    text1_ = createControl(hwnd_, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 120, 120, 2535, 375,
-                           kText1);
+    hwnd_ =
+        CreateWindowExW(kExStyle, cls, L"Enter ID for Signal-Packet", kStyle, r.left, r.top, r.right - r.left,
+                        r.bottom - r.top, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    text1_ = createControl(hwnd_, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 120, 120, 2535,
+                           375, kText1);
     SendMessageW(text1_, EM_SETLIMITTEXT, 0, 0);  // no length limit of its own
     addToolTip(hwnd_, text1_, "Gib hier einen knappen Text als ID für dieses Signal an");
     createControl(hwnd_, L"BUTTON", L"OK", WS_TABSTOP | BS_PUSHBUTTON, 0, 120, 600, 1215, 375, kOKButton);
-    createControl(hwnd_, L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, 0, 1440, 600, 1215, 375, kCancelButton);
+    createControl(hwnd_, L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, 0, 1440, 600, 1215, 375,
+                  kCancelButton);
 }
 
 void dlgSignal::hide() {
@@ -55,9 +57,8 @@ void dlgSignal::keepRepresentable() {
     DWORD start = 0, end = 0;
     SendMessageW(text1_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     // The caret stays behind the same character: count what the text before it became.
-    const auto caret =
-        static_cast<WPARAM>(cp1252ToWide(wideToCp1252(typed.substr(0, std::min<std::size_t>(end, typed.size()))))
-                                .size());
+    const auto caret = static_cast<WPARAM>(
+        cp1252ToWide(wideToCp1252(typed.substr(0, std::min<std::size_t>(end, typed.size())))).size());
     fixing_ = true;
     SetWindowTextW(text1_, shown.c_str());
     fixing_ = false;
@@ -87,34 +88,34 @@ LRESULT CALLBACK dlgSignal::proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     dlgSignal* self = windowObject<dlgSignal>(hwnd, msg, lParam);
     if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
     switch (msg) {
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case kOKButton:
-            if (HIWORD(wParam) == BN_CLICKED) {
-                self->okPressed_ = true;
-                self->hide();
+        case WM_COMMAND:
+            switch (LOWORD(wParam)) {
+                case kOKButton:
+                    if (HIWORD(wParam) == BN_CLICKED) {
+                        self->okPressed_ = true;
+                        self->hide();
+                    }
+                    break;
+                case kCancelButton:
+                    if (HIWORD(wParam) == BN_CLICKED) {
+                        self->okPressed_ = false;
+                        self->hide();
+                    }
+                    break;
+                case kText1:
+                    if (HIWORD(wParam) == EN_CHANGE && !self->fixing_) self->keepRepresentable();
+                    break;
+                default:
+                    break;  // IDOK and IDCANCEL (Enter, Escape) do nothing
             }
-            break;
-        case kCancelButton:
-            if (HIWORD(wParam) == BN_CLICKED) {
-                self->okPressed_ = false;
-                self->hide();
-            }
-            break;
-        case kText1:
-            if (HIWORD(wParam) == EN_CHANGE && !self->fixing_) self->keepRepresentable();
-            break;
+            return 0;
+        case WM_CLOSE:
+            // The close box neither sets nor clears okPressed.
+            self->hidden_ = true;
+            DestroyWindow(hwnd);
+            return 0;
         default:
-            break;  // IDOK and IDCANCEL (Enter, Escape) do nothing
-        }
-        return 0;
-    case WM_CLOSE:
-        // The close box neither sets nor clears okPressed.
-        self->hidden_ = true;
-        DestroyWindow(hwnd);
-        return 0;
-    default:
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
 }
 

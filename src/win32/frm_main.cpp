@@ -18,23 +18,26 @@ frmMain::frmMain() {
     RECT r{0, 0, px(kClientWidth), px(kClientHeight)};
     AdjustWindowRectEx(&r, kStyle, FALSE, 0);
     hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, cls, L"Vostel", kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                            r.right - r.left, r.bottom - r.top, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+                            r.right - r.left, r.bottom - r.top, nullptr, nullptr, GetModuleHandleW(nullptr),
+                            this);
 
     // Created in tab order: picture area, log, Record, LoadIRData.
     picMain_ = std::make_unique<PictureBox>(hwnd_, px(1200), px(120), px(10095), px(5535), kPicMain);
-    txt1_ = createControl(hwnd_, L"EDIT", L"",
-                          WS_TABSTOP | WS_HSCROLL | ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL | ES_NOHIDESEL,
-                          WS_EX_CLIENTEDGE, 0, 1080, 1095, 4575, kTxt1);
+    txt1_ =
+        createControl(hwnd_, L"EDIT", L"",
+                      WS_TABSTOP | WS_HSCROLL | ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL | ES_NOHIDESEL,
+                      WS_EX_CLIENTEDGE, 0, 1080, 1095, 4575, kTxt1);
     SendMessageW(txt1_, EM_SETLIMITTEXT, 0, 0);  // the log may grow beyond the default 30,000 characters
     SetWindowLongPtrW(txt1_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     editProc_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(txt1_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(logProc)));
-    butRec_ = createControl(hwnd_, L"BUTTON", L"Record", WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 600, 1095, 372, kButRec);
+    butRec_ =
+        createControl(hwnd_, L"BUTTON", L"Record", WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 600, 1095, 372, kButRec);
     addToolTip(hwnd_, butRec_,
                "Drücke eine Taste auf der Fernbedienung, halte sie einwenig, damit du siehst, ob die "
                "Daten korrekt ankommen, und drücke dann Record");
-    btnLoadIRData_ = createControl(hwnd_, L"BUTTON", L"LoadIRData", WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 120, 1095,
-                                   375, kBtnLoadIRData);
+    btnLoadIRData_ = createControl(hwnd_, L"BUTTON", L"LoadIRData", WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 120,
+                                   1095, 375, kBtnLoadIRData);
 }
 
 frmMain::~frmMain() {
@@ -80,22 +83,22 @@ LRESULT CALLBACK frmMain::logProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 LRESULT CALLBACK frmMain::proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     frmMain* self = windowObject<frmMain>(hwnd, msg, lParam);
     switch (msg) {
-    case WM_TIMER:
-        if (self && self->shell_ && wParam == kTimer1) self->shell_->Timer1_Timer();
-        return 0;
-    case WM_COMMAND:
-        if (self && self->shell_ && HIWORD(wParam) == BN_CLICKED) {
-            if (LOWORD(wParam) == kButRec) self->shell_->butRec_Click();
-            if (LOWORD(wParam) == kBtnLoadIRData) self->shell_->btnLoadIRData_Click();
-        }
-        return 0;
-    case WM_CTLCOLORSTATIC:  // the log keeps a white background
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
+        case WM_TIMER:
+            if (self && self->shell_ && wParam == kTimer1) self->shell_->Timer1_Timer();
+            return 0;
+        case WM_COMMAND:
+            if (self && self->shell_ && HIWORD(wParam) == BN_CLICKED) {
+                if (LOWORD(wParam) == kButRec) self->shell_->butRec_Click();
+                if (LOWORD(wParam) == kBtnLoadIRData) self->shell_->btnLoadIRData_Click();
+            }
+            return 0;
+        case WM_CTLCOLORSTATIC:  // the log keeps a white background
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
 }
 

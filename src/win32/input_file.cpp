@@ -33,7 +33,8 @@ int openChecked(const std::filesystem::path& path, bool missingIsError) {
 
 }  // namespace
 
-InputFile::InputFile(const std::filesystem::path& path) : InputFile(openChecked(path, true), displayName(path)) {}
+InputFile::InputFile(const std::filesystem::path& path)
+    : InputFile(openChecked(path, true), displayName(path)) {}
 
 std::optional<InputFile> InputFile::openIfPresent(const std::filesystem::path& path) {
     const int fd = openChecked(path, false);

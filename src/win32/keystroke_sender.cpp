@@ -19,33 +19,59 @@ struct VirtualKey {
 
 VirtualKey virtualKey(NamedKey key) {
     switch (key) {
-    case NamedKey::Backspace: return {VK_BACK, false};
-    case NamedKey::Break: return {VK_CANCEL, true};
-    case NamedKey::CapsLock: return {VK_CAPITAL, false};
-    case NamedKey::Clear: return {VK_CLEAR, false};
-    case NamedKey::Delete: return {VK_DELETE, true};
-    case NamedKey::Down: return {VK_DOWN, true};
-    case NamedKey::End: return {VK_END, true};
-    case NamedKey::Enter: return {VK_RETURN, false};
-    case NamedKey::Escape: return {VK_ESCAPE, false};
-    case NamedKey::Help: return {VK_HELP, false};
-    case NamedKey::Home: return {VK_HOME, true};
-    case NamedKey::Insert: return {VK_INSERT, true};
-    case NamedKey::Left: return {VK_LEFT, true};
-    case NamedKey::NumLock: return {VK_NUMLOCK, true};
-    case NamedKey::PageDown: return {VK_NEXT, true};
-    case NamedKey::PageUp: return {VK_PRIOR, true};
-    case NamedKey::PrintScreen: return {VK_SNAPSHOT, true};
-    case NamedKey::Right: return {VK_RIGHT, true};
-    case NamedKey::ScrollLock: return {VK_SCROLL, false};
-    case NamedKey::Tab: return {VK_TAB, false};
-    case NamedKey::Up: return {VK_UP, true};
-    case NamedKey::Add: return {VK_ADD, false};
-    case NamedKey::Subtract: return {VK_SUBTRACT, false};
-    case NamedKey::Multiply: return {VK_MULTIPLY, false};
-    case NamedKey::Divide: return {VK_DIVIDE, true};
-    default:
-        return {static_cast<WORD>(VK_F1 + (static_cast<int>(key) - static_cast<int>(NamedKey::F1))), false};
+        case NamedKey::Backspace:
+            return {VK_BACK, false};
+        case NamedKey::Break:
+            return {VK_CANCEL, true};
+        case NamedKey::CapsLock:
+            return {VK_CAPITAL, false};
+        case NamedKey::Clear:
+            return {VK_CLEAR, false};
+        case NamedKey::Delete:
+            return {VK_DELETE, true};
+        case NamedKey::Down:
+            return {VK_DOWN, true};
+        case NamedKey::End:
+            return {VK_END, true};
+        case NamedKey::Enter:
+            return {VK_RETURN, false};
+        case NamedKey::Escape:
+            return {VK_ESCAPE, false};
+        case NamedKey::Help:
+            return {VK_HELP, false};
+        case NamedKey::Home:
+            return {VK_HOME, true};
+        case NamedKey::Insert:
+            return {VK_INSERT, true};
+        case NamedKey::Left:
+            return {VK_LEFT, true};
+        case NamedKey::NumLock:
+            return {VK_NUMLOCK, true};
+        case NamedKey::PageDown:
+            return {VK_NEXT, true};
+        case NamedKey::PageUp:
+            return {VK_PRIOR, true};
+        case NamedKey::PrintScreen:
+            return {VK_SNAPSHOT, true};
+        case NamedKey::Right:
+            return {VK_RIGHT, true};
+        case NamedKey::ScrollLock:
+            return {VK_SCROLL, false};
+        case NamedKey::Tab:
+            return {VK_TAB, false};
+        case NamedKey::Up:
+            return {VK_UP, true};
+        case NamedKey::Add:
+            return {VK_ADD, false};
+        case NamedKey::Subtract:
+            return {VK_SUBTRACT, false};
+        case NamedKey::Multiply:
+            return {VK_MULTIPLY, false};
+        case NamedKey::Divide:
+            return {VK_DIVIDE, true};
+        default:
+            return {static_cast<WORD>(VK_F1 + (static_cast<int>(key) - static_cast<int>(NamedKey::F1))),
+                    false};
     }
 }
 
@@ -135,20 +161,20 @@ void KeystrokeSender::sendKeys(std::string_view keys, bool /*wait*/) {
     for (const KeyEvent& e : events) {
         const int m = static_cast<int>(e.modifier);
         switch (e.kind) {
-        case KeyEvent::Kind::Press:
-            in.key({kModifierKeys[m], false}, true);
-            held[m] = true;
-            break;
-        case KeyEvent::Kind::Release:
-            in.key({kModifierKeys[m], false}, false);
-            held[m] = false;
-            break;
-        case KeyEvent::Kind::Key:
-            in.tap(virtualKey(e.key));
-            break;
-        case KeyEvent::Kind::Char:
-            if (!(held[0] || held[1] || held[2]) || !typeAsKey(in, e.ch, held)) in.character(e.ch);
-            break;
+            case KeyEvent::Kind::Press:
+                in.key({kModifierKeys[m], false}, true);
+                held[m] = true;
+                break;
+            case KeyEvent::Kind::Release:
+                in.key({kModifierKeys[m], false}, false);
+                held[m] = false;
+                break;
+            case KeyEvent::Kind::Key:
+                in.tap(virtualKey(e.key));
+                break;
+            case KeyEvent::Kind::Char:
+                if (!(held[0] || held[1] || held[2]) || !typeAsKey(in, e.ch, held)) in.character(e.ch);
+                break;
         }
     }
     for (const VirtualKey& k : userHeld) in.key(k, true);
@@ -156,9 +182,10 @@ void KeystrokeSender::sendKeys(std::string_view keys, bool /*wait*/) {
     std::vector<INPUT>& list = in.list();
     const UINT sent = SendInput(static_cast<UINT>(list.size()), list.data(), sizeof(INPUT));
     if (sent != list.size())
-        throw RuntimeError(kErrDeviceIO, std::string(standardErrorText(kErrDeviceIO)) +
-                                             ": the system refused the keystrokes (" + systemReason(GetLastError()) +
-                                             "); another program's window with higher rights may have the focus");
+        throw RuntimeError(kErrDeviceIO,
+                           std::string(standardErrorText(kErrDeviceIO)) +
+                               ": the system refused the keystrokes (" + systemReason(GetLastError()) +
+                               "); another program's window with higher rights may have the focus");
 }
 
 }  // namespace vostel::win32

@@ -32,13 +32,14 @@ void writeLibraryFile(const std::filesystem::path& file, const SignalLibrary& re
 
     // A new file beside the old one, flushed, then moved over it: the old
     // file stays whole until the new one is complete.
-    const std::filesystem::path dir = file.parent_path().empty() ? std::filesystem::path(L".") : file.parent_path();
+    const std::filesystem::path dir =
+        file.parent_path().empty() ? std::filesystem::path(L".") : file.parent_path();
     TempFile tmp;
     for (unsigned attempt = 0; attempt < 100 && tmp.handle == INVALID_HANDLE_VALUE; ++attempt) {
-        const std::wstring candidate = (dir / (L"." + file.filename().wstring() + L"." +
-                                               std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                               std::to_wstring(attempt) + L".tmp"))
-                                           .wstring();
+        const std::wstring candidate =
+            (dir / (L"." + file.filename().wstring() + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                    std::to_wstring(attempt) + L".tmp"))
+                .wstring();
         tmp.handle = CreateFileW(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
         if (tmp.handle != INVALID_HANDLE_VALUE) {

@@ -20,9 +20,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     vostel::mdlMain shell(form, com1, prompts, naming, keys, clock);
     form.attach(shell);
     switch (shell.startUp()) {
-    case vostel::mdlMain::StartResult::Ended: return 0;
-    case vostel::mdlMain::StartResult::Failed: return 1;
-    case vostel::mdlMain::StartResult::Running: break;
+        case vostel::mdlMain::StartResult::Ended:
+            return 0;
+        case vostel::mdlMain::StartResult::Failed:
+            return 1;
+        case vostel::mdlMain::StartResult::Running:
+            break;
     }
     return vostel::win32::runMainLoop(form.hwnd());
 }

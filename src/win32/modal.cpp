@@ -64,15 +64,17 @@ HFONT messageFont() {
     return font;
 }
 
-void setFont(HWND control) { SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(messageFont()), TRUE); }
+void setFont(HWND control) {
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(messageFont()), TRUE);
+}
 
 HWND createControl(HWND parent, const wchar_t* cls, std::wstring_view text, DWORD style, DWORD exStyle,
                    int left, int top, int width, int height, int id) {
     const std::wstring caption(text);
-    HWND control = CreateWindowExW(exStyle, cls, caption.c_str(), WS_CHILD | WS_VISIBLE | style, px(left),
-                                   px(top), px(width), px(height), parent,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
-                                   nullptr);
+    HWND control =
+        CreateWindowExW(exStyle, cls, caption.c_str(), WS_CHILD | WS_VISIBLE | style, px(left), px(top),
+                        px(width), px(height), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                        GetModuleHandleW(nullptr), nullptr);
     setFont(control);
     return control;
 }
@@ -83,8 +85,8 @@ void addToolTip(HWND owner, HWND control, std::string_view text) {
         return InitCommonControlsEx(&init) != FALSE;
     }();
     (void)initialised;
-    HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
+    HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
                                GetModuleHandleW(nullptr), nullptr);
     std::wstring wide = widen(text);
     TOOLINFOW info{};

@@ -48,9 +48,9 @@ PictureBox::PictureBox(HWND parent, int left, int top, int outerWidth, int outer
 
     // The client edge is the classic sunken frame, 2 pixels wide.
     const wchar_t* cls = registerClass(L"VostelPictureBox", proc, nullptr);
-    hwnd_ = CreateWindowExW(WS_EX_CLIENTEDGE, cls, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, left, top, outerWidth,
-                            outerHeight, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                            GetModuleHandleW(nullptr), this);
+    hwnd_ = CreateWindowExW(
+        WS_EX_CLIENTEDGE, cls, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, left, top, outerWidth, outerHeight,
+        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), this);
 }
 
 PictureBox::~PictureBox() {
@@ -63,20 +63,20 @@ PictureBox::~PictureBox() {
 LRESULT CALLBACK PictureBox::proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     PictureBox* self = windowObject<PictureBox>(hwnd, msg, lParam);
     switch (msg) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        if (self) BitBlt(dc, 0, 0, self->width_, self->height_, self->memory_, 0, 0, SRCCOPY);
-        EndPaint(hwnd, &ps);
-        return 0;
-    }
-    case WM_ERASEBKGND:
-        return 1;  // the drawing covers the whole inside
-    case WM_LBUTTONDOWN:
-        SetFocus(hwnd);  // the first control in tab order takes the focus like the others
-        return 0;
-    default:
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd, &ps);
+            if (self) BitBlt(dc, 0, 0, self->width_, self->height_, self->memory_, 0, 0, SRCCOPY);
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        case WM_ERASEBKGND:
+            return 1;  // the drawing covers the whole inside
+        case WM_LBUTTONDOWN:
+            SetFocus(hwnd);  // the first control in tab order takes the focus like the others
+            return 0;
+        default:
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
 }
 
@@ -117,7 +117,8 @@ void PictureBox::Line(float x, float y, ColorValue color) {
         // A row segment, the usual case: fill the part inside the area.
         const int from = std::max(std::min(x0, endX), 0);
         const int to = std::min(std::max(x0, endX), width_ - 1);
-        if (y0 >= 0 && y0 < height_ && from <= to) std::fill(bits_ + y0 * width_ + from, bits_ + y0 * width_ + to + 1, bgr);
+        if (y0 >= 0 && y0 < height_ && from <= to)
+            std::fill(bits_ + y0 * width_ + from, bits_ + y0 * width_ + to + 1, bgr);
     } else {
         // Bresenham from the current point to the end point, both ends painted.
         const int dx = std::abs(endX - x0);

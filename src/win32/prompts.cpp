@@ -23,25 +23,25 @@ struct InputBoxState {
 LRESULT CALLBACK inputBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* state = windowObject<InputBoxState>(hwnd, msg, lParam);
     switch (msg) {
-    case WM_COMMAND:
-        // Enter and Escape arrive here as IDOK and IDCANCEL too.
-        if (state && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
-            state->ok = LOWORD(wParam) == IDOK;
-            if (state->ok) {
-                const int length = GetWindowTextLengthW(state->field);
-                std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-                GetWindowTextW(state->field, text.data(), length + 1);
-                text.resize(static_cast<std::size_t>(length));
-                state->text = text;
+        case WM_COMMAND:
+            // Enter and Escape arrive here as IDOK and IDCANCEL too.
+            if (state && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+                state->ok = LOWORD(wParam) == IDOK;
+                if (state->ok) {
+                    const int length = GetWindowTextLengthW(state->field);
+                    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+                    GetWindowTextW(state->field, text.data(), length + 1);
+                    text.resize(static_cast<std::size_t>(length));
+                    state->text = text;
+                }
+                state->done = true;
             }
-            state->done = true;
-        }
-        return 0;
-    case WM_CLOSE:
-        if (state) state->done = true;
-        return 0;
-    default:
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
+            return 0;
+        case WM_CLOSE:
+            if (state) state->done = true;
+            return 0;
+        default:
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
 }
 
@@ -62,13 +62,13 @@ std::string Prompts::inputBox(std::string_view prompt, std::string_view title) {
 
     InputBoxState state;
     const std::wstring caption = widen(title);
-    HWND box = CreateWindowExW(exStyle, cls, caption.c_str(), style, left, top, width, height, nullptr, nullptr,
-                               GetModuleHandleW(nullptr), &state);
+    HWND box = CreateWindowExW(exStyle, cls, caption.c_str(), style, left, top, width, height, nullptr,
+                               nullptr, GetModuleHandleW(nullptr), &state);
     createControl(box, L"STATIC", widen(prompt), SS_LEFT, 0, 120, 120, 3960, 1080, kPromptId);
     createControl(box, L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 4200, 120, 1080, 375, IDOK);
     createControl(box, L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, 0, 4200, 600, 1080, 375, IDCANCEL);
-    state.field = createControl(box, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 120, 1320, 5160,
-                                330, kFieldId);
+    state.field = createControl(box, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 120, 1320,
+                                5160, 330, kFieldId);
     ShowWindow(box, SW_SHOWNORMAL);
     SetForegroundWindow(box);
     SetFocus(state.field);

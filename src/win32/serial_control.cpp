@@ -26,8 +26,9 @@ std::vector<std::string_view> splitFields(std::string_view text) {
 }
 
 RuntimeError badSettings(const std::string& settings) {
-    return RuntimeError(kErrCommState, "Could not set comm state: \"" + settings +
-                                           "\" is not baud,parity,data bits,stop bits (for example 9600,N,8,1)");
+    return RuntimeError(kErrCommState,
+                        "Could not set comm state: \"" + settings +
+                            "\" is not baud,parity,data bits,stop bits (for example 9600,N,8,1)");
 }
 
 }  // namespace
@@ -42,8 +43,8 @@ SerialControl::~SerialControl() {
 void SerialControl::setCommPort(int16_t number) {
     if (open_) throw RuntimeError(kErrPortAlreadyOpen);
     if (number < 1)
-        throw RuntimeError(kErrInvalidPort, "Invalid Port Number: " + std::to_string(number) +
-                                                " (port numbers start at 1)");
+        throw RuntimeError(kErrInvalidPort,
+                           "Invalid Port Number: " + std::to_string(number) + " (port numbers start at 1)");
     number_ = number;
 }
 
@@ -53,28 +54,49 @@ void SerialControl::setSettings(const std::string& settings) {
     LineSettings parsed;
     const std::string_view baud = fields[0];
     const auto [end, ec] = std::from_chars(baud.data(), baud.data() + baud.size(), parsed.baud);
-    if (ec != std::errc() || end != baud.data() + baud.size() || parsed.baud == 0) throw badSettings(settings);
+    if (ec != std::errc() || end != baud.data() + baud.size() || parsed.baud == 0)
+        throw badSettings(settings);
     if (fields[1].size() != 1) throw badSettings(settings);
     switch (fields[1][0]) {
-    case 'N': case 'n': parsed.parity = NOPARITY; break;
-    case 'E': case 'e': parsed.parity = EVENPARITY; break;
-    case 'O': case 'o': parsed.parity = ODDPARITY; break;
-    case 'M': case 'm': parsed.parity = MARKPARITY; break;
-    case 'S': case 's': parsed.parity = SPACEPARITY; break;
-    default: throw badSettings(settings);
+        case 'N':
+        case 'n':
+            parsed.parity = NOPARITY;
+            break;
+        case 'E':
+        case 'e':
+            parsed.parity = EVENPARITY;
+            break;
+        case 'O':
+        case 'o':
+            parsed.parity = ODDPARITY;
+            break;
+        case 'M':
+        case 'm':
+            parsed.parity = MARKPARITY;
+            break;
+        case 'S':
+        case 's':
+            parsed.parity = SPACEPARITY;
+            break;
+        default:
+            throw badSettings(settings);
     }
     if (fields[2].size() != 1 || fields[2][0] < '5' || fields[2][0] > '8') throw badSettings(settings);
     parsed.dataBits = static_cast<BYTE>(fields[2][0] - '0');
-    if (fields[3] == "1") parsed.stopBits = ONESTOPBIT;
-    else if (fields[3] == "1.5") parsed.stopBits = ONE5STOPBITS;
-    else if (fields[3] == "2") parsed.stopBits = TWOSTOPBITS;
-    else throw badSettings(settings);
+    if (fields[3] == "1")
+        parsed.stopBits = ONESTOPBIT;
+    else if (fields[3] == "1.5")
+        parsed.stopBits = ONE5STOPBITS;
+    else if (fields[3] == "2")
+        parsed.stopBits = TWOSTOPBITS;
+    else
+        throw badSettings(settings);
 
     settings_ = parsed;
     if (!open_ || lost_) return;  // applied when the port opens
     if (!applySettings())
-        throw RuntimeError(kErrCommState, "Could not set comm state: " + describe() + " refused \"" + settings +
-                                              "\" (" + systemReason(GetLastError()) + ")");
+        throw RuntimeError(kErrCommState, "Could not set comm state: " + describe() + " refused \"" +
+                                              settings + "\" (" + systemReason(GetLastError()) + ")");
 }
 
 void SerialControl::setInputLen(int length) {
@@ -102,8 +124,8 @@ void SerialControl::setPortOpen(bool open) {
 void SerialControl::output(std::string_view bytes) {
     if (!open_) throw RuntimeError(kErrPortMustBeOpen);
     if (lost_)
-        throw RuntimeError(kErrPortNotOpen, "The device is not open: " + describe() +
-                                                " was lost and is not back yet");
+        throw RuntimeError(kErrPortNotOpen,
+                           "The device is not open: " + describe() + " was lost and is not back yet");
     if (!initCommand_) initCommand_ = std::string(bytes);
     if (!write(bytes)) lose(GetLastError());
 }
@@ -147,26 +169,29 @@ std::optional<RuntimeError> SerialControl::openDevice() {
         const DWORD code = GetLastError();
         const std::string reason = systemReason(code);
         switch (code) {
-        case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND:
-            return RuntimeError(kErrInvalidPort, "Invalid Port Number: " + describe() + " does not exist (" +
-                                                     reason + "). Port N is COMN; the Device Manager lists "
-                                                              "the serial ports under Ports (COM & LPT).");
-        case ERROR_ACCESS_DENIED:
-        case ERROR_SHARING_VIOLATION:
-            return RuntimeError(kErrPortAlreadyOpen, "Port already open: " + describe() +
-                                                         " is in use by another program (" + reason + ")");
-        default:
-            return RuntimeError(kErrInvalidPort, "Invalid Port Number: " + describe() +
-                                                     " cannot be opened as a serial port (" + reason + ")");
+            case ERROR_FILE_NOT_FOUND:
+            case ERROR_PATH_NOT_FOUND:
+                return RuntimeError(kErrInvalidPort, "Invalid Port Number: " + describe() +
+                                                         " does not exist (" + reason +
+                                                         "). Port N is COMN; the Device Manager lists "
+                                                         "the serial ports under Ports (COM & LPT).");
+            case ERROR_ACCESS_DENIED:
+            case ERROR_SHARING_VIOLATION:
+                return RuntimeError(
+                    kErrPortAlreadyOpen,
+                    "Port already open: " + describe() + " is in use by another program (" + reason + ")");
+            default:
+                return RuntimeError(kErrInvalidPort, "Invalid Port Number: " + describe() +
+                                                         " cannot be opened as a serial port (" + reason +
+                                                         ")");
         }
     }
     if (!applySettings()) {
         const std::string reason = systemReason(GetLastError());
         CloseHandle(port_);
         port_ = INVALID_HANDLE_VALUE;
-        return RuntimeError(kErrCommState,
-                            "Could not set comm state: " + describe() + " refused the line settings (" + reason + ")");
+        return RuntimeError(kErrCommState, "Could not set comm state: " + describe() +
+                                               " refused the line settings (" + reason + ")");
     }
     return std::nullopt;
 }
@@ -213,8 +238,8 @@ void SerialControl::lose(DWORD code) {
         reopening()[reopenTimer_] = this;
     }
     if (!pendingError_)
-        pendingError_ = RuntimeError(kErrReadingComm, "Error reading comm device: " + describe() + " was lost (" +
-                                                          systemReason(code) +
+        pendingError_ = RuntimeError(kErrReadingComm, "Error reading comm device: " + describe() +
+                                                          " was lost (" + systemReason(code) +
                                                           "). It is opened again as soon as it is back.");
 }
 

@@ -9,10 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "runtime/error.h"
 #include "win32/dlg_signal.h"
 #include "win32/frm_main.h"
 #include "win32/keystroke_sender.h"
 #include "win32/modal.h"
+#include "win32/prompts.h"
 
 namespace vostel::win32 {
 namespace {
@@ -192,8 +194,7 @@ TEST_F(NamingDialog, EnterAndEscapeDoNothingOkReturnsTheTextCancelKeepsIt) {
 
     // Cancel: false, the caller's text unchanged; the text stays for the next time, selected.
     script({[&] { shown = textOf(GetDlgItem(dlg.window(), dlgSignal::kText1)); },
-            [&] { keys.sendKeys("x", false); },
-            [&] { click(dlg.window(), dlgSignal::kCancelButton); }});
+            [&] { keys.sendKeys("x", false); }, [&] { click(dlg.window(), dlgSignal::kCancelButton); }});
     id = "kept";
     EXPECT_FALSE(dlg.showDialog(id));
     EXPECT_EQ(id, "kept");
@@ -234,6 +235,75 @@ TEST_F(NamingDialog, CloseBoxRecordsNothingAndTheNextShowIsEmpty) {
             [&] { click(dlg.window(), dlgSignal::kCancelButton); }});
     EXPECT_FALSE(dlg.showDialog(id));
     EXPECT_EQ(shown, L"");
+}
+
+HWND windowTitled(const wchar_t* title) { return FindWindowW(nullptr, title); }
+
+TEST_F(NamingDialog, InputBoxGivesTheTextOnOkAndEnterAndNothingOnCancelEscapeOrClose) {
+    Prompts prompts;
+    KeystrokeSender keys;
+    const wchar_t* title = L"Welchen Com-Port wollen sie benutzen?";
+    script({[&] { keys.sendKeys("12", false); }, [&] { keys.sendKeys("~", false); }});
+    EXPECT_EQ(prompts.inputBox("Nummer eingeben", "Welchen Com-Port wollen sie benutzen?"), "12");
+    script({[&] { keys.sendKeys("\xE4 3", false); },  // "ä 3" in Windows-1252 comes back as UTF-8
+            [&] { click(windowTitled(title), IDOK); }});
+    EXPECT_EQ(prompts.inputBox("Nummer eingeben", "Welchen Com-Port wollen sie benutzen?"), "\xC3\xA4 3");
+    script({[&] { keys.sendKeys("4", false); }, [&] { keys.sendKeys("{ESC}", false); }});
+    EXPECT_EQ(prompts.inputBox("Nummer eingeben", "Welchen Com-Port wollen sie benutzen?"), "");
+    script({[&] { keys.sendKeys("5", false); }, [&] { click(windowTitled(title), IDCANCEL); }});
+    EXPECT_EQ(prompts.inputBox("Nummer eingeben", "Welchen Com-Port wollen sie benutzen?"), "");
+    script({[&] { keys.sendKeys("6", false); },
+            [&] { SendMessageW(windowTitled(title), WM_SYSCOMMAND, SC_CLOSE, 0); }});
+    EXPECT_EQ(prompts.inputBox("Nummer eingeben", "Welchen Com-Port wollen sie benutzen?"), "");
+}
+
+// A text box of its own that has the focus, for the keystroke sender.
+class KeyTarget : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window_ = CreateWindowExW(0, L"STATIC", L"keys", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 450, 400, 120,
+                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        box_ = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN, 5, 5,
+                               370, 70, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
+        SetForegroundWindow(window_);
+        SetFocus(box_);
+        settle(window_);
+    }
+    void TearDown() override { DestroyWindow(window_); }
+    std::wstring typed(const std::wstring& want) {
+        pumpUntil(nullptr, [&] { return textOf(box_) == want; });
+        return textOf(box_);
+    }
+    HWND window_ = nullptr;
+    HWND box_ = nullptr;
+};
+
+TEST_F(KeyTarget, CharactersNamedKeysGroupsAndRepeats) {
+    KeystrokeSender keys;
+    keys.sendKeys("\xE4\x80\x8A {+}+(ab)c{h 3}{LEFT 2}x~", false);
+    EXPECT_EQ(typed(L"\u00E4\u20AC\u0160 +ABchx\r\nhh"), L"\u00E4\u20AC\u0160 +ABchx\r\nhh");
+}
+
+TEST_F(KeyTarget, ModifiersTheUserHoldsAreLetGoAndPressedAgain) {
+    INPUT shift{};
+    shift.type = INPUT_KEYBOARD;
+    shift.ki.wVk = VK_LSHIFT;
+    SendInput(1, &shift, sizeof shift);
+    settle(window_);
+    KeystrokeSender keys;
+    keys.sendKeys("+a b", false);
+    EXPECT_EQ(typed(L"A b"), L"A b");
+    EXPECT_TRUE(GetAsyncKeyState(VK_LSHIFT) & 0x8000);
+    shift.ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(1, &shift, sizeof shift);
+    settle(window_);
+}
+
+TEST_F(KeyTarget, AFaultyDescriptionTypesNothing) {
+    KeystrokeSender keys;
+    EXPECT_THROW(keys.sendKeys("ab{NOSUCHKEY}", false), RuntimeError);
+    keys.sendKeys("z", false);
+    EXPECT_EQ(typed(L"z"), L"z");
 }
 
 }  // namespace

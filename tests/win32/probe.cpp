@@ -54,14 +54,15 @@ void report(const std::string& line) {
 
 LRESULT CALLBACK targetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_COMMAND:
-        if (HIWORD(wParam) == EN_CHANGE) report("text:" + withoutCr(vostel::win32::narrow(textOf(g_box))));
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
+        case WM_COMMAND:
+            if (HIWORD(wParam) == EN_CHANGE)
+                report("text:" + withoutCr(vostel::win32::narrow(textOf(g_box))));
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
 }
 
@@ -76,8 +77,8 @@ int keyTarget(const char* file) {
     HWND window = CreateWindowExW(0, wc.lpszClassName, L"vostel-keytarget", WS_OVERLAPPEDWINDOW, 20, 450, 400,
                                   120, nullptr, nullptr, wc.hInstance, nullptr);
     g_box = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
-                            WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL, 5, 5, 370, 70,
-                            window, nullptr, wc.hInstance, nullptr);
+                            WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL, 5, 5, 370,
+                            70, window, nullptr, wc.hInstance, nullptr);
     ShowWindow(window, SW_SHOWNORMAL);
     SetForegroundWindow(window);
     SetFocus(g_box);
