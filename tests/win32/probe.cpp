@@ -1,6 +1,8 @@
 // vostel-probe.exe: looks at and types into real Wine windows for the
 // end-to-end test of vostel.exe.
 //   vostel-probe log             prints the text of vostel.exe's log (UTF-8, lines ended by LF)
+//   vostel-probe text TITLE      prints the texts of the static controls of the window TITLE
+//                                (a message box's message), one a line
 //   vostel-probe keytarget FILE  a separate window "vostel-keytarget" with a text box that
 //                                has the focus; writes "ready" and then, after every change,
 //                                "text:" and the box's text (UTF-8) to FILE
@@ -41,6 +43,27 @@ int printLog() {
     const std::string text = withoutCr(vostel::win32::narrow(textOf(log)));
     _setmode(_fileno(stdout), _O_BINARY);  // lines end in LF, as on Linux
     std::fwrite(text.data(), 1, text.size(), stdout);
+    return 0;
+}
+
+BOOL CALLBACK printStatic(HWND child, LPARAM) {
+    wchar_t cls[32] = {};
+    GetClassNameW(child, cls, 32);
+    if (lstrcmpiW(cls, L"Static") == 0) {
+        const std::string text = withoutCr(vostel::win32::narrow(textOf(child)));
+        if (!text.empty()) std::printf("%s\n", text.c_str());
+    }
+    return TRUE;
+}
+
+int printTexts(const char* title) {
+    HWND window = FindWindowW(nullptr, vostel::win32::widen(title).c_str());
+    if (!window) {
+        std::fprintf(stderr, "vostel-probe: no window '%s'\n", title);
+        return 1;
+    }
+    _setmode(_fileno(stdout), _O_BINARY);
+    EnumChildWindows(window, printStatic, 0);
     return 0;
 }
 
@@ -102,6 +125,7 @@ int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "log" && argc == 2) return printLog();
     if (command == "keytarget" && argc == 3) return keyTarget(argv[2]);
-    std::fprintf(stderr, "usage: vostel-probe log | keytarget FILE\n");
+    if (command == "text" && argc == 3) return printTexts(argv[2]);
+    std::fprintf(stderr, "usage: vostel-probe log | text TITLE | keytarget FILE\n");
     return 2;
 }
