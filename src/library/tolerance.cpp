@@ -24,8 +24,8 @@ inline bool blockWithin(const int16_t* x, const int16_t* y, uint16_t limit) {
 
 // Block by block, leaving at the first block with an element beyond the limit,
 // so the result is that of the element rule. Where the processor has AVX2, a
-// block is two registers.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+// block is two registers (function clones need the ELF loader's indirect functions).
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && defined(__ELF__)
 __attribute__((target_clones("avx2", "default")))
 #endif
 bool withinDistance(const int16_t* a, const int16_t* b, std::size_t n, int limit) {
