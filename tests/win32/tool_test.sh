@@ -49,6 +49,11 @@ same import lib.json new.bin
 same decode remote-capture.bin
 same decode --hex --chunk 5 remote-capture.hex
 same list missing.bin
+same check lib.bin
+same check --json lib.bin
+same match --explain --library lib.bin 225 112 30 42 14
+same match --explain --library lib.bin 225 112 90 42 14
+same match --explain --library lib.bin 1 2
 same nonsense
 
 [ "$failures" = 0 ] || exit 1

@@ -29,7 +29,7 @@ int monitor(const vostel::tool::Args& args) {
     std::fprintf(
         stderr,
         "vostel-tool: monitor is not part of this build: it opens the port through Qt's serial port, "
-        "and this build was made without Qt (-DVOSTEL_GUI=OFF)\n");
+        "and this build has no Qt (the Windows build, or one configured with -DVOSTEL_GUI=OFF)\n");
     return 2;
 #endif
 }
