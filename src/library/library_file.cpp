@@ -9,6 +9,10 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <functional>
+#include <optional>
+#include <random>
+#include <vector>
 
 #include "runtime/error.h"
 #include "runtime/input_file.h"
@@ -17,49 +21,134 @@ namespace vostel {
 
 namespace {
 
-[[noreturn]] void badLayout(const std::string& file, const std::string& fault) {
-    throw RuntimeError(kErrInvalidFileFormat, "Invalid file format: " + file + ": " + fault);
+// A file that breaks the layout. A JSON document is the likeliest mistake
+// (an export given where the library belongs), so it gets a hint.
+[[noreturn]] void badLayout(const std::string& file, const std::string& fault, bool looksLikeJson) {
+    std::string text = file + " is not a Vostel library: " + fault;
+    if (looksLikeJson) text += " (it looks like JSON; vostel-tool import reads JSON into a library)";
+    throw RuntimeError(kErrInvalidFileFormat, text);
 }
 
-// Reads little-endian values; whatever lies past the end of the bytes reads as zero.
+// Where the bytes come from: fills the buffer with up to `n` bytes, fewer
+// only at the end.
+using ByteSource = std::function<std::size_t(char* buffer, std::size_t n)>;
+
+// Reads little-endian values from a source, asking it for more only as the
+// records need it, so a file longer than its layout is not read to its end.
+// Whatever lies past the end of the source reads as zero.
 class Reader {
 public:
-    explicit Reader(std::string_view bytes) : bytes_(bytes) {}
+    explicit Reader(ByteSource source) : source_(std::move(source)), buffer_(kChunk) {}
 
-    bool atEnd() const { return pos_ >= bytes_.size(); }
+    bool atEnd() { return !fill(); }
+
+    // Whether the first bytes, after blanks, open a JSON object or array.
+    bool looksLikeJson() {
+        fill();
+        for (std::size_t i = pos_; i < len_; ++i) {
+            const char c = buffer_[i];
+            if (c == '{' || c == '[') return true;
+            if (c != ' ' && c != '\t' && c != '\r' && c != '\n') return false;
+        }
+        return false;
+    }
 
     uint64_t read(int size) {
+        unsigned char bytes[8] = {};
+        take(reinterpret_cast<char*>(bytes), static_cast<std::size_t>(size));
         uint64_t v = 0;
-        for (int i = 0; i < size; ++i, ++pos_)
-            if (pos_ < bytes_.size()) v |= uint64_t{static_cast<unsigned char>(bytes_[pos_])} << (8 * i);
+        for (int i = 0; i < size; ++i) v |= uint64_t{bytes[i]} << (8 * i);
         return v;
     }
 
     Packet elements(std::size_t n) {
         Packet p(n);  // n is at most kMaxElements, so this stays small
-        std::size_t whole = pos_ < bytes_.size() ? std::min(n, (bytes_.size() - pos_) / 2) : 0;
         if constexpr (std::endian::native == std::endian::little) {
-            if (whole > 0) std::memcpy(p.data(), bytes_.data() + pos_, whole * 2);
-            pos_ += whole * 2;
+            take(reinterpret_cast<char*>(p.data()), n * 2);
         } else {
-            for (std::size_t i = 0; i < whole; ++i) p[i] = static_cast<int16_t>(read(2));
+            for (std::size_t i = 0; i < n; ++i) p[i] = static_cast<int16_t>(read(2));
         }
-        for (std::size_t i = whole; i < n; ++i) p[i] = static_cast<int16_t>(read(2));
         return p;
     }
 
     std::string text(std::size_t k) {
-        std::string s;
-        if (pos_ < bytes_.size()) s.assign(bytes_.substr(pos_, k));
-        pos_ += k;
-        s.resize(k, '\0');
+        std::string s(k, '\0');
+        take(s.data(), k);
         return s;
     }
 
 private:
-    std::string_view bytes_;
-    std::size_t pos_ = 0;
+    static constexpr std::size_t kChunk = 64 * 1024;
+
+    bool fill() {
+        if (pos_ < len_) return true;
+        if (ended_) return false;
+        pos_ = 0;
+        len_ = source_(buffer_.data(), buffer_.size());
+        ended_ = len_ < buffer_.size();
+        return len_ > 0;
+    }
+
+    // Copies the next n bytes to out; what the source does not hold stays as it is (zero).
+    void take(char* out, std::size_t n) {
+        while (n > 0 && fill()) {
+            const std::size_t part = std::min(n, len_ - pos_);
+            std::memcpy(out, buffer_.data() + pos_, part);
+            pos_ += part;
+            out += part;
+            n -= part;
+        }
+    }
+
+    ByteSource source_;
+    std::vector<char> buffer_;
+    std::size_t pos_ = 0, len_ = 0;
+    bool ended_ = false;
 };
+
+SignalLibrary decode(Reader& in, const std::string& file) {
+    SignalLibrary lib;
+    if (in.atEnd()) return lib;
+    const bool json = in.looksLikeJson();
+    auto last = static_cast<int32_t>(static_cast<uint32_t>(in.read(4)));
+    if (last < -1 || last > static_cast<int32_t>(kMaxRecords) - 1)
+        badLayout(file,
+                  "the last index is " + std::to_string(last) + ", it must lie between -1 and " +
+                      std::to_string(kMaxRecords - 1),
+                  json);
+    for (int32_t i = 0; i <= last; ++i) {
+        if (in.atEnd()) {
+            // A file cut short: the records it does not hold have no packet and an empty ID.
+            lib.resize(static_cast<std::size_t>(last) + 1);
+            break;
+        }
+        SignalRecord rec;
+        auto dims = static_cast<uint16_t>(in.read(2));
+        if (dims > 1)
+            badLayout(file,
+                      "record " + std::to_string(i) + " has a dimension count of " + std::to_string(dims) +
+                          ", only 0 and 1 are valid",
+                      json);
+        if (dims == 1) {
+            auto n = static_cast<uint32_t>(in.read(4));
+            auto lower = static_cast<int32_t>(static_cast<uint32_t>(in.read(4)));
+            if (n > kMaxElements)
+                badLayout(file,
+                          "record " + std::to_string(i) + " has " + std::to_string(n) +
+                              " elements, at most " + std::to_string(kMaxElements) + " are valid",
+                          json);
+            if (lower != 0)
+                badLayout(file,
+                          "record " + std::to_string(i) + " has a lower bound of " + std::to_string(lower) +
+                              ", only 0 is valid",
+                          json);
+            rec.packet = in.elements(n);
+        }
+        rec.id = in.text(static_cast<uint16_t>(in.read(2)));
+        lib.push_back(std::move(rec));
+    }
+    return lib;
+}
 
 void put(std::string& out, uint64_t v, int size) {
     for (int i = 0; i < size; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
@@ -75,12 +164,21 @@ struct TempFile {
     }
 };
 
-mode_t modeForNewFile(const std::filesystem::path& file) {
-    struct stat st {};
-    if (::stat(file.c_str(), &st) == 0) return st.st_mode & 07777;
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+// Creates a new, empty temporary file named `stem` and six random letters.
+// Created with mode 0666, so the system applies the umask (and a folder's
+// default access list) as for any new file, without the umask being read or
+// changed here; created 0600 instead when its mode is set afterwards.
+int createTemporary(const std::string& stem, mode_t mode, std::string& path) {
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::random_device random;
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path = stem;
+        for (int i = 0; i < 6; ++i) path += kLetters[pick(random)];
+        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;  // errno is EEXIST
 }
 
 }  // namespace
@@ -119,45 +217,21 @@ std::string encodeLibrary(const SignalLibrary& records) {
 }
 
 SignalLibrary decodeLibrary(std::string_view bytes, const std::string& file) {
-    SignalLibrary lib;
-    if (bytes.empty()) return lib;
-    Reader in(bytes);
-    auto last = static_cast<int32_t>(static_cast<uint32_t>(in.read(4)));
-    if (last < -1 || last > static_cast<int32_t>(kMaxRecords) - 1)
-        badLayout(file, "the last index is " + std::to_string(last) + ", it must lie between -1 and " +
-                            std::to_string(kMaxRecords - 1));
-    for (int32_t i = 0; i <= last; ++i) {
-        if (in.atEnd()) {
-            // A file cut short: the records it does not hold have no packet and an empty ID.
-            lib.resize(static_cast<std::size_t>(last) + 1);
-            break;
-        }
-        SignalRecord rec;
-        auto dims = static_cast<uint16_t>(in.read(2));
-        if (dims > 1)
-            badLayout(file, "record " + std::to_string(i) + " has a dimension count of " +
-                                std::to_string(dims) + ", only 0 and 1 are valid");
-        if (dims == 1) {
-            auto n = static_cast<uint32_t>(in.read(4));
-            auto lower = static_cast<int32_t>(static_cast<uint32_t>(in.read(4)));
-            if (n > kMaxElements)
-                badLayout(file, "record " + std::to_string(i) + " has " + std::to_string(n) +
-                                    " elements, at most " + std::to_string(kMaxElements) + " are valid");
-            if (lower != 0)
-                badLayout(file, "record " + std::to_string(i) + " has a lower bound of " +
-                                    std::to_string(lower) + ", only 0 is valid");
-            rec.packet = in.elements(n);
-        }
-        rec.id = in.text(static_cast<uint16_t>(in.read(2)));
-        lib.push_back(std::move(rec));
-    }
-    return lib;
+    Reader in([bytes](char* buffer, std::size_t n) mutable {
+        const std::size_t part = std::min(n, bytes.size());
+        std::memcpy(buffer, bytes.data(), part);
+        bytes.remove_prefix(part);
+        return part;
+    });
+    return decode(in, file);
 }
 
 SignalLibrary readLibraryFile(const std::filesystem::path& file, IfMissing ifMissing) {
-    if (ifMissing == IfMissing::Fail) return decodeLibrary(readWholeFile(file), file.string());
-    std::optional<InputFile> in = InputFile::openIfPresent(file);
-    return in ? decodeLibrary(in->readRest(), in->name()) : SignalLibrary{};
+    std::optional<InputFile> source = ifMissing == IfMissing::Fail ? std::optional<InputFile>(InputFile(file))
+                                                                   : InputFile::openIfPresent(file);
+    if (!source) return {};
+    Reader in([&source](char* buffer, std::size_t n) { return source->read(buffer, n); });
+    return decode(in, source->name());
 }
 
 void writeLibraryFile(const std::filesystem::path& file, const SignalLibrary& records) {
@@ -177,15 +251,18 @@ void writeLibraryFile(const std::filesystem::path& file, const SignalLibrary& re
     std::filesystem::path dir = target.parent_path();
     if (dir.empty()) dir = ".";
 
+    // A new library gets the mode any new file gets; a replaced one keeps its mode.
+    struct stat old {};
+    const bool replacing = ::stat(target.c_str(), &old) == 0;
     TempFile tmp;
-    std::string tmpName(".");
-    tmpName += target.filename().string();
-    tmpName += ".XXXXXX";
-    std::string pattern = (dir / tmpName).string();
-    tmp.fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    std::string pattern;
+    std::string stem = (dir / ".").string();
+    stem += target.filename().string();
+    stem += '.';
+    tmp.fd = createTemporary(stem, replacing ? 0600 : 0666, pattern);
     if (tmp.fd < 0) throw errorFromErrno(errno, name);
     tmp.path = pattern;
-    if (::fchmod(tmp.fd, modeForNewFile(target)) != 0) throw errorFromErrno(errno, name);
+    if (replacing && ::fchmod(tmp.fd, old.st_mode & 07777) != 0) throw errorFromErrno(errno, name);
 
     std::size_t done = 0;
     while (done < data.size()) {
