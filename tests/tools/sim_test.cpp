@@ -360,6 +360,7 @@ TEST_F(SimTest, BadOptionsAndAnUnusablePortsFolderEndWithOneClearLine) {
         {{"--jitter", "40"}, "--jitter needs a number from 0 to 10", 2},
         {{"--play", "power,teleport"}, "unknown step 'teleport'", 2},
         {{"--play", "powerx"}, "unknown step 'powerx'", 2},
+        {{"--play", "#99"}, "there is no button 99", 2},
         {{"--play", "raw"}, "the step 'raw' needs --raw FILE", 2},
         {{"--raw", "/nonexistent/capture.bin"}, "File not found: /nonexistent/capture.bin", 1},
         {{"--library", "/nonexistent/dir/irdata.txt", "--list"}, "File not found: /nonexistent/dir/", 1},

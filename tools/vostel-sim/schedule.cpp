@@ -67,6 +67,11 @@ Step parseStep(const std::string& text, const std::vector<Button>& buttons) {
         int count = std::stoi(text.substr(x + 1));
         if (b && count >= 1) return {Step::Press, b, count, {}};
     }
+    // "#N" (or "#NxK") names a button by its number.
+    const std::string pressed = x != std::string::npos && x > 0 ? text.substr(0, x) : text;
+    if (pressed.size() > 1 && pressed[0] == '#' && allDigits(pressed.substr(1)))
+        throw std::invalid_argument("there is no button " + pressed.substr(1) + " (the buttons are #0 to #" +
+                                    std::to_string(buttons.size() - 1) + ")");
     std::string names;
     for (const Button& b : buttons) names += (names.empty() ? "" : " ") + b.name;
     throw std::invalid_argument("unknown step '" + text + "' (buttons: " + names + ")");
