@@ -347,6 +347,42 @@ TEST_F(SimTest, TakesTheLowestFreePortAndReusesOnlyLinksLeftByADeadEmulator) {
     EXPECT_EQ(fs::read_symlink(ports() / "com4"), "/dev/ttyUSB7");
 }
 
+// An emulator killed outright leaves its link; once the system has given its
+// pseudo-terminal's number to another program, the link leads to a live
+// device, yet it is still known as stale: no emulator holds its lock.
+TEST_F(SimTest, LinkOfAKilledEmulatorIsReplacedAlthoughItsNumberLivesOn) {
+    std::string lost;
+    {
+        Sim killed(dir.path, {"--port", "5", "--play", "init"});
+        ASSERT_NE(killed.waitForLine("port prompt"), "");
+        lost = fs::read_symlink(ports() / "com5").string();
+        killed.signal(SIGKILL);
+        ASSERT_EQ(killed.wait(), 128 + SIGKILL);
+    }
+    // New pseudo-terminals until one gets the lost number (normally the first).
+    std::vector<int> held;
+    std::string taken;
+    while (held.size() < 16 && taken != lost) {
+        const int fd = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0 || ::grantpt(fd) != 0 || ::unlockpt(fd) != 0) break;
+        held.push_back(fd);
+        taken = ::ptsname(fd);
+    }
+    if (taken == lost) {
+        ASSERT_TRUE(fs::exists(ports() / "com5"));
+        Sim next(dir.path, {"--port", "5", "--play", "init"});
+        EXPECT_NE(next.waitForLine("left by an emulator that has ended"), "") << next.output();
+        EXPECT_NE(next.waitForLine("port prompt").find("type 5 "), std::string::npos) << next.output();
+        EXPECT_NE(fs::read_symlink(ports() / "com5").string(), lost);
+        // A running emulator's port stays taken.
+        Sim second(dir.path, {"--port", "5", "--play", "init"});
+        EXPECT_NE(second.waitForLine("running").find("com5"), std::string::npos) << second.output();
+        EXPECT_EQ(second.wait(), 1);
+    }
+    for (int fd : held) ::close(fd);
+    if (taken != lost) GTEST_SKIP() << "the lost pseudo-terminal's number went to another program";
+}
+
 TEST_F(SimTest, BadOptionsAndAnUnusablePortsFolderEndWithOneClearLine) {
     struct Case {
         std::vector<std::string> args;

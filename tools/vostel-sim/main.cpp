@@ -217,6 +217,9 @@ void Emulator::plugIn(bool again) {
         std::printf("plugged in again: com%d -> %s\n", link_.port(), line_.slavePath().c_str());
     } else {
         link_.create(vostel::portsFolder(), opt_.port, line_.slavePath());
+        if (link_.replacedStale())
+            std::printf("vostel-sim: %s was left by an emulator that has ended; replaced it\n",
+                        link_.path().c_str());
         std::printf("vostel-sim: type %d at the program's port prompt (%s -> %s)\n", link_.port(),
                     link_.path().c_str(), line_.slavePath().c_str());
     }
