@@ -55,7 +55,13 @@ public:
 
     uint64_t read(int size) {
         unsigned char bytes[8] = {};
-        take(reinterpret_cast<char*>(bytes), static_cast<std::size_t>(size));
+        const auto n = static_cast<std::size_t>(size);
+        if (len_ - pos_ >= n) {  // the usual case: the value lies in the buffer
+            std::memcpy(bytes, buffer_.data() + pos_, n);
+            pos_ += n;
+        } else {
+            take(reinterpret_cast<char*>(bytes), n);
+        }
         uint64_t v = 0;
         for (int i = 0; i < size; ++i) v |= uint64_t{bytes[i]} << (8 * i);
         return v;
