@@ -14,6 +14,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -383,6 +384,29 @@ TEST_F(SimTest, LinkOfAKilledEmulatorIsReplacedAlthoughItsNumberLivesOn) {
     if (taken != lost) GTEST_SKIP() << "the lost pseudo-terminal's number went to another program";
 }
 
+// quit closes the line only once the program, which reads every 100 ms, has
+// read the last packet: here it reads two and a half ticks after the press.
+TEST_F(SimTest, QuitLetsTheProgramReadTheLastPacket) {
+    const std::size_t size = listedDurations(dir.path, "power").size() + 2;
+    Sim sim(dir.path, {"--play", "init,power,quit", "--jitter", "0"});
+    ASSERT_NE(sim.waitForLine("port prompt"), "");
+    Port port(ports() / "com1");
+    ASSERT_TRUE(port.ok());
+    port.write(std::string(vostel::protocol::kInitCommand));
+    ASSERT_EQ(sim.waitForLine("sent:"), "sent: power");
+    std::this_thread::sleep_for(250ms);
+    EXPECT_EQ(joined(port.read(size)).size(), size);
+    EXPECT_EQ(sim.wait(), 0);
+}
+
+// Without a terminal there are no keys to press buttons with: without a
+// schedule either, it says so instead of waiting silently.
+TEST_F(SimTest, WithoutTerminalOrScheduleItSaysNothingWillBePressed) {
+    Sim sim(dir.path, {});
+    EXPECT_NE(sim.waitForLine("nothing will be pressed"), "") << sim.output();
+    EXPECT_NE(sim.waitForLine("--play").find("--play STEPS"), std::string::npos) << sim.output();
+}
+
 TEST_F(SimTest, BadOptionsAndAnUnusablePortsFolderEndWithOneClearLine) {
     struct Case {
         std::vector<std::string> args;
@@ -475,7 +499,9 @@ TEST_F(SimTest, InteractiveKeysPressButtonsAndTheTerminalIsRestored) {
     {
         Sim sim(dir.path, {"--jitter", "0"}, terminal);
         ASSERT_FALSE(sim.waitForLine("port prompt").empty());
-        EXPECT_NE(sim.waitForLine("keys:").find("p=power"), std::string::npos);
+        const std::string keys = sim.waitForLine("keys:");
+        EXPECT_NE(keys.find("p=power"), std::string::npos) << keys;
+        EXPECT_NE(keys.find("space then a key = hold"), std::string::npos) << keys;
         termios during{};
         tcgetattr(terminal, &during);
         EXPECT_FALSE(during.c_lflag & (ICANON | ECHO)) << "keys are taken one by one, unechoed";
@@ -484,6 +510,9 @@ TEST_F(SimTest, InteractiveKeysPressButtonsAndTheTerminalIsRestored) {
         ASSERT_EQ(::write(master, "m", 1), 1);
         EXPECT_EQ(sim.waitForLine("sent:"), "sent: mute");
         EXPECT_EQ(joined(port.read(size)).size(), size);
+        // Space, then a key without a capital: the button is held (nine packets).
+        ASSERT_EQ(::write(master, " +", 2), 2);
+        for (int i = 0; i < 9; ++i) ASSERT_EQ(sim.waitForLine("sent:"), "sent: vol+") << i;
         ASSERT_EQ(::write(master, "q", 1), 1);
         EXPECT_EQ(sim.wait(), 0);
     }

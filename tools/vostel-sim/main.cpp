@@ -17,6 +17,7 @@
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "library/library_file.h"
@@ -38,6 +39,10 @@ using namespace std::chrono_literals;
 constexpr auto kByteTime = std::chrono::nanoseconds(1'000'000'000LL * 10 / 9600);
 // A held button repeats its packet this often.
 constexpr auto kRepeat = 110ms;
+// Before the line goes at the end, the program (which reads every 100 ms)
+// gets at least one tick, and up to ten, to read what was sent.
+constexpr auto kLastRead = 100ms;
+constexpr auto kLastReadAtMost = 1s;
 
 const char* const kUsage =
     "usage: vostel-sim [OPTIONS]\n"
@@ -56,8 +61,9 @@ const char* const kUsage =
     "  --list          print the buttons and their durations, then exit\n"
     "  --help          print this help\n"
     "\n"
-    "Without --play or --raw, keys typed on the terminal press the buttons (a capital\n"
-    "letter holds one for a second; u unplugs, r plugs in again, q quits).\n"
+    "Without --play or --raw, keys typed on the terminal press the buttons. Space and\n"
+    "then a button's key (or a letter key's capital) holds the button for a second;\n"
+    "u unplugs, r plugs in again, q quits.\n"
     "\n";
 
 struct Options {
@@ -205,6 +211,7 @@ private:
     std::string received_;  // the last few bytes, to spot the initialisation command
     Clock::time_point nextNoise_{};
     bool quit_ = false;
+    bool holdNext_ = false;  // space was typed: the next key holds its button
     std::string stdinLine_;
 };
 
@@ -312,7 +319,9 @@ Clock::time_point Emulator::advanceSchedule(Clock::time_point now) {
             }
             case Step::Quit:
                 // Give the program time to read the last bytes before the line goes.
-                if (now < stepTime_ + 100ms) return stepTime_ + 100ms;
+                if (now < stepTime_ + kLastRead) return stepTime_ + kLastRead;
+                if (line_.isOpen() && line_.unread() > 0 && now < stepTime_ + kLastReadAtMost)
+                    return now + 20ms;
                 quit_ = true;
                 break;
         }
@@ -359,14 +368,21 @@ void Emulator::readProgram() {
 }
 
 void Emulator::onKey(char key) {
+    // Space holds the button of the next key, whatever that key is.
+    if (key == ' ') {
+        holdNext_ = true;
+        return;
+    }
+    const bool holdThis = std::exchange(holdNext_, false);
     if (key == 'q') {
         quit_ = true;
         return;
     }
     if (key == 'u' && line_.isOpen()) return steps_.push_back({Step::Unplug, nullptr, 1, {}});
     if (key == 'r' && !line_.isOpen()) return steps_.push_back({Step::Plug, nullptr, 1, {}});
-    bool hold = key >= 'A' && key <= 'Z';
-    char lower = hold ? static_cast<char>(key - 'A' + 'a') : key;
+    const bool capital = key >= 'A' && key <= 'Z';
+    const bool hold = holdThis || capital;
+    char lower = capital ? static_cast<char>(key - 'A' + 'a') : key;
     for (const Button& b : buttons_) {
         if (b.key != lower) continue;
         // A key held down repeats faster than the remote; while a press of the
@@ -411,7 +427,7 @@ int Emulator::run(int signalFd, bool interactive, std::vector<Step> schedule, bo
         std::string help = "keys:";
         for (const Button& b : buttons_)
             if (b.key) help += std::string(" ") + b.key + "=" + b.name;
-        std::printf("%s; capital letter = hold; u unplug, r plug in again, q quit\n", help.c_str());
+        std::printf("%s; space then a key = hold; u unplug, r plug in again, q quit\n", help.c_str());
     }
     bool stdinOpen = interactive || stepsFromStdin;
     nextNoise_ = Clock::now() + 3s;
@@ -551,6 +567,11 @@ int main(int argc, char** argv) {
     }
     bool interactive = !opt.play && !opt.raw && isatty(STDIN_FILENO);
     bool fromStdin = opt.play && *opt.play == "-";
+    if (!interactive && !fromStdin && schedule.empty())
+        std::printf(
+            "vostel-sim: no terminal and no schedule: nothing will be pressed. Give the steps with\n"
+            "  --play STEPS (for example --play \"init,power,1s,vol+x5\"), or --play - to read them from\n"
+            "  standard input; vostel-sim --help lists the steps.\n");
     try {
         Emulator emulator(opt, std::move(buttons), std::move(raw));
         return emulator.run(signalFd, interactive, std::move(schedule), fromStdin);

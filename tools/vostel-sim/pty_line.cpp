@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -51,6 +52,12 @@ void PtyLine::open() {
     master_ = m;
     slave_ = s;
     slavePath_ = name;
+}
+
+std::size_t PtyLine::unread() const {
+    int n = 0;
+    if (slave_ < 0 || ::ioctl(slave_, FIONREAD, &n) != 0 || n < 0) return 0;
+    return static_cast<std::size_t>(n);
 }
 
 void PtyLine::close() {

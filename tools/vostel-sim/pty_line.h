@@ -22,6 +22,8 @@ public:
     bool isOpen() const { return master_ >= 0; }
     int master() const { return master_; }
     const std::string& slavePath() const { return slavePath_; }
+    // Bytes sent that the program has not read yet.
+    std::size_t unread() const;
 
 private:
     int master_ = -1;

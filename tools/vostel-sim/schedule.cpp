@@ -16,7 +16,8 @@ const char* const kScheduleHelp =
     "  plug      plug it in again: a new pseudo-terminal behind the same port link\n"
     "  raw       send the --raw file\n"
     "  all       press every button once, 500 ms apart\n"
-    "  quit      end vostel-sim\n"
+    "  quit      end vostel-sim, once the program has read what was sent\n"
+    "            (at most a second)\n"
     "  --play - reads the steps from standard input, one or more per line, as they come.\n";
 
 namespace {
