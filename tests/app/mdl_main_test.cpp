@@ -314,7 +314,7 @@ TEST_F(ShellTest, LostPortIsShownOncePerLossAndReadingGoesOn) {
 
 TEST_F(ShellTest, UnreadableLibraryRefusesRecordingBeforeTheNamingDialog) {
     start();
-    std::FILE* f = std::fopen(file.c_str(), "wb");
+    std::FILE* f = std::fopen(file.string().c_str(), "wb");
     ASSERT_NE(f, nullptr);
     std::fputs("not a library", f);
     std::fclose(f);
