@@ -33,7 +33,11 @@ using ByteSource = std::function<std::size_t(char* buffer, std::size_t n)>;
 // Whatever lies past the end of the source reads as zero.
 class Reader {
 public:
-    explicit Reader(ByteSource source) : source_(std::move(source)), buffer_(kChunk) {}
+    static constexpr std::size_t kChunk = 64 * 1024;
+
+    // Asks the source for `chunk` bytes at a time.
+    explicit Reader(ByteSource source, std::size_t chunk = kChunk)
+        : source_(std::move(source)), buffer_(std::max<std::size_t>(chunk, 1)) {}
 
     bool atEnd() { return !fill(); }
 
@@ -79,8 +83,6 @@ public:
     }
 
 private:
-    static constexpr std::size_t kChunk = 64 * 1024;
-
     bool fill() {
         if (pos_ < len_) return true;
         if (ended_) return false;
@@ -191,12 +193,14 @@ std::string encodeLibrary(const SignalLibrary& records) {
 }
 
 SignalLibrary decodeLibrary(std::string_view bytes, const std::string& file) {
-    Reader in([bytes](char* buffer, std::size_t n) mutable {
-        const std::size_t part = std::min(n, bytes.size());
-        std::memcpy(buffer, bytes.data(), part);
-        bytes.remove_prefix(part);
-        return part;
-    });
+    Reader in(
+        [bytes](char* buffer, std::size_t n) mutable {
+            const std::size_t part = std::min(n, bytes.size());
+            std::memcpy(buffer, bytes.data(), part);
+            bytes.remove_prefix(part);
+            return part;
+        },
+        std::min(bytes.size() + 1, Reader::kChunk));
     return decode(in, file);
 }
 
