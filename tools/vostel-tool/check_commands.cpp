@@ -16,9 +16,10 @@
 namespace vostel::tool {
 
 const char* const kCheckUsage =
-    "  check [FILE] [--json]              the records that will surprise: never recognised, sharing\n"
-    "                                     packets with an earlier record, keys that fail or type nothing,\n"
-    "                                     empty IDs (exit 0: none, 1: some); --json for scripts\n";
+    "  check [FILE] [--json]\n"
+    "      Reports the records that will surprise: never recognised, sharing packets\n"
+    "      with an earlier record, keys that fail or type nothing, empty IDs.\n"
+    "      Exit status 0 without findings, 1 with findings; --json for scripts.\n";
 
 namespace {
 
@@ -107,7 +108,10 @@ int cmdCheck(const Args& args) {
     for (const std::string& a : args) {
         if (a == "--json") {
             asJson = true;
-        } else if (a.starts_with("--") || ++files > 1) {
+        } else if (a == "--help" || a == "-h") {
+            std::printf("usage: vostel-tool %s", kCheckUsage + 2);  // without the indent of the list
+            return 0;
+        } else if ((a.size() > 1 && a[0] == '-') || ++files > 1) {
             std::fprintf(stderr, "vostel-tool: check: unexpected argument '%s' (see vostel-tool --help)\n",
                          a.c_str());
             return 2;

@@ -9,7 +9,7 @@ namespace {
 #ifndef VOSTEL_TOOL_MONITOR
 const char* const kMonitorUsage =
     "  monitor [--port N] [--library FILE] [--ids]\n"
-    "                                     (not in this build: it needs Qt's serial port)\n";
+    "      Not in this build: it opens the port through Qt's serial port.\n";
 #else
 using vostel::tool::kMonitorUsage;
 #endif
@@ -22,6 +22,12 @@ void printUsage(std::FILE* out) {
 }
 
 int monitor(const vostel::tool::Args& args) {
+    for (const std::string& a : args) {
+        if (a == "--help" || a == "-h") {
+            std::printf("usage: vostel-tool %s", kMonitorUsage + 2);  // without the indent of the list
+            return 0;
+        }
+    }
 #ifdef VOSTEL_TOOL_MONITOR
     return vostel::tool::cmdMonitor(args);
 #else

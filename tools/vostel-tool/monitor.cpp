@@ -28,8 +28,8 @@ namespace vostel::tool {
 
 const char* const kMonitorUsage =
     "  monitor [--port N] [--library FILE] [--ids]\n"
-    "                                     show the receiver's packets live (port 1 by default) and\n"
-    "                                     the IDs the program would log; --ids: only those IDs\n";
+    "      Shows the receiver's packets live (port 1 by default) and the IDs the\n"
+    "      program would log for them; --ids prints only those IDs.\n";
 
 namespace {
 
