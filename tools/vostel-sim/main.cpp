@@ -27,6 +27,7 @@
 #include "runtime/cp1252.h"
 #include "schedule.h"
 #include "serial/port_names.h"
+#include "vostel_version.h"
 
 namespace {
 
@@ -56,6 +57,7 @@ const char* const kUsage =
     "  --seed N        seed of the random numbers (default: from the clock)\n"
     "  --list          print the buttons and their durations, then exit\n"
     "  --help          print this help\n"
+    "  --version       print the version\n"
     "\n"
     "Without --play or --raw, keys typed on the terminal press the buttons (a capital\n"
     "letter holds one for a second; u unplugs, r plugs in again, q quits).\n"
@@ -72,6 +74,7 @@ struct Options {
     std::optional<unsigned> seed;
     bool list = false;
     bool help = false;
+    bool version = false;
 };
 
 struct UsageError : std::runtime_error {
@@ -118,6 +121,8 @@ Options parseOptions(int argc, char** argv) {
             o.seed = static_cast<unsigned>(parseNumber(a, value(), 0, 2147483647));
         else if (a == "--help" || a == "-h")
             o.help = true;
+        else if (a == "--version")
+            o.version = true;
         else if (a == "--list")
             o.list = true;
         else
@@ -510,6 +515,10 @@ int main(int argc, char** argv) {
         opt = parseOptions(argc, argv);
         if (opt.help) {
             std::printf("%s%s", kUsage, kScheduleHelp);
+            return 0;
+        }
+        if (opt.version) {
+            std::printf("vostel-sim %s\n", VOSTEL_VERSION);
             return 0;
         }
         buttons = opt.library ? libraryButtons(*opt.library) : demoRemote();

@@ -3,12 +3,14 @@
 #include <string>
 
 #include "commands.h"
+#include "vostel_version.h"
 
 namespace {
 
 void printUsage(std::FILE* out) {
-    std::fprintf(out, "usage: vostel-tool COMMAND [ARGS]\n\ncommands:\n%s%s", vostel::tool::kDecodeUsage,
-                 vostel::tool::kLibraryUsage);
+    std::fprintf(
+        out, "usage: vostel-tool COMMAND [ARGS]\n       vostel-tool --help | --version\n\ncommands:\n%s%s",
+        vostel::tool::kDecodeUsage, vostel::tool::kLibraryUsage);
 }
 
 }  // namespace
@@ -22,6 +24,10 @@ int main(int argc, char** argv) {
     vostel::tool::Args args(argv + 2, argv + argc);
     if (command == "-h" || command == "--help" || command == "help") {
         printUsage(stdout);
+        return 0;
+    }
+    if (command == "--version") {
+        std::printf("vostel-tool %s\n", VOSTEL_VERSION);
         return 0;
     }
     try {
