@@ -55,13 +55,23 @@ if(TARGET vostel)
   endforeach()
 endif()
 
+# Manual pages are installed compressed, as Debian wants them (gzip -n: no time stamp).
+find_program(GZIP gzip REQUIRED)
+set(manual_pages)
 foreach(program ${VOSTEL_PROGRAMS})
-  configure_file(${packaging}/man/${program}.1.in man/${program}.1 @ONLY)
-  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/man/${program}.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  set(page ${CMAKE_CURRENT_BINARY_DIR}/man/${program}.1)
+  configure_file(${packaging}/man/${program}.1.in ${page} @ONLY)
+  add_custom_command(OUTPUT ${page}.gz COMMAND ${GZIP} -9nkf ${page} DEPENDS ${page}
+                     COMMENT "Compressing ${program}.1")
+  list(APPEND manual_pages ${page}.gz)
+  install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   if(NOT program STREQUAL "vostel")
     install(FILES ${packaging}/completions/vostel.bash RENAME ${program}
             DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
   endif()
 endforeach()
+
+add_custom_target(manual_pages ALL DEPENDS ${manual_pages})
+add_dependencies(programs manual_pages)
 
 include(cmake/package.cmake)

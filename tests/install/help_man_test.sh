@@ -11,11 +11,11 @@ checked=0
 for program in "$prefix"/bin/*; do
   name=${program##*/}
   [ "$name" = vostel ] && continue
-  page=$prefix/share/man/man1/$name.1
+  page=$prefix/share/man/man1/$name.1.gz
   [ -f "$page" ] || { fail "$name has no manual page $name.1"; continue; }
   help=$("$program" --help) || { fail "$name --help failed"; continue; }
   # Rendered as plain text, without hyphenation or line breaks inside words.
-  text=$(groff -t -man -Tascii -rLL=300n -rHY=0 -P-cbou "$page" 2>/dev/null)
+  text=$(zcat "$page" | groff -t -man -Tascii -rLL=300n -rHY=0 -P-cbou 2>/dev/null)
   words=$(
     grep -oE '(^|[[:space:][(|])--?[A-Za-z][A-Za-z0-9-]*' <<<"$help" | sed 's/^[[:space:][(|]*//'
     sed -n 's/^  \([a-z][a-z0-9-]*\)\( .*\)\{0,1\}$/\1/p' <<<"$help"

@@ -34,8 +34,9 @@ grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" |
   fail "the metadata does not name the desktop entry $id.desktop"
 
 for page in "$usr"/share/man/man1/*; do
-  out=$(groff -ww -z -t -man "$page" 2>&1)
-  out+=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
-  [ -z "$out" ] || fail "${page##*/} renders with warnings: $out"
+  out=$(zcat "$page" | groff -ww -z -t -man 2>&1)
+  [ -z "$out" ] || fail "${page##*/}: groff warns: $out"
+  out=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
+  [ -z "$out" ] || fail "${page##*/}: man warns: $out"
 done
 finish
