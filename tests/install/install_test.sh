@@ -2,7 +2,8 @@
 # An install into a temporary DESTDIR holds exactly the expected files; the
 # desktop entry and the AppStream metadata validate and name the installed
 # launcher, icon and entry; every icon has its folder's size; the manual pages
-# render without warnings.
+# render without warnings; the programs, the metadata and the manual pages give
+# one version.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 install_into "$TMP/root" /usr
@@ -38,5 +39,15 @@ for page in "$usr"/share/man/man1/*; do
   [ -z "$out" ] || fail "${page##*/}: groff warns: $out"
   out=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
   [ -z "$out" ] || fail "${page##*/}: man warns: $out"
+done
+
+version=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$metainfo")
+[ -n "$version" ] || fail "the metadata names no release"
+for program in vostel-tool vostel-sim; do
+  out=$("$usr/bin/$program" --version) || fail "$program --version failed"
+  [ "$out" = "$program $version" ] || fail "$program --version says '$out'; the metadata's release is $version"
+done
+for page in "$usr"/share/man/man1/*; do
+  zcat "$page" | grep -q "^\.TH .*\"Vostel $version\"" || fail "${page##*/} does not name version $version"
 done
 finish
