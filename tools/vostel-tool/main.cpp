@@ -3,6 +3,7 @@
 #include <string>
 
 #include "commands.h"
+#include "vostel_version.h"
 
 namespace {
 
@@ -15,10 +16,11 @@ using vostel::tool::kMonitorUsage;
 #endif
 
 void printUsage(std::FILE* out) {
-    std::fprintf(out, "usage: vostel-tool COMMAND [ARGS]\n\ncommands:\n%s%s%s%s%s",
-                 vostel::tool::kDecodeUsage, vostel::tool::kLibraryUsage, vostel::tool::kCheckUsage,
-                 kMonitorUsage,
-                 "  FILE is the library file, irdata.txt in the working directory by default.\n");
+    std::fprintf(
+        out,
+        "usage: vostel-tool COMMAND [ARGS]\n       vostel-tool --help | --version\n\ncommands:\n%s%s%s%s%s",
+        vostel::tool::kDecodeUsage, vostel::tool::kLibraryUsage, vostel::tool::kCheckUsage, kMonitorUsage,
+        "  FILE is the library file, irdata.txt in the working directory by default.\n");
 }
 
 int monitor(const vostel::tool::Args& args) {
@@ -52,6 +54,10 @@ int main(int argc, char** argv) {
     vostel::tool::Args args(all.begin() + 2, all.end());
     if (command == "-h" || command == "--help" || command == "help") {
         printUsage(stdout);
+        return 0;
+    }
+    if (command == "--version") {
+        std::printf("vostel-tool %s\n", VOSTEL_VERSION);
         return 0;
     }
     try {
