@@ -16,4 +16,9 @@ extern const char* const kDecodeUsage;
 int cmdLibrary(const std::string& command, const Args& args);
 extern const char* const kLibraryUsage;
 
+// vostel-tool ports | link N DEVICE [--force] | unlink N
+// Returns -1 when `command` is not one of the port commands.
+int cmdPort(const std::string& command, const Args& args);
+extern const char* const kPortUsage;
+
 }  // namespace vostel::tool

@@ -7,8 +7,8 @@
 namespace {
 
 void printUsage(std::FILE* out) {
-    std::fprintf(out, "usage: vostel-tool COMMAND [ARGS]\n\ncommands:\n%s%s", vostel::tool::kDecodeUsage,
-                 vostel::tool::kLibraryUsage);
+    std::fprintf(out, "usage: vostel-tool COMMAND [ARGS]\n\ncommands:\n%s%s%s", vostel::tool::kDecodeUsage,
+                 vostel::tool::kLibraryUsage, vostel::tool::kPortUsage);
 }
 
 }  // namespace
@@ -27,6 +27,8 @@ int main(int argc, char** argv) {
     try {
         if (command == "decode") return vostel::tool::cmdDecode(args);
         int rc = vostel::tool::cmdLibrary(command, args);
+        if (rc >= 0) return rc;
+        rc = vostel::tool::cmdPort(command, args);
         if (rc >= 0) return rc;
         std::fprintf(stderr, "vostel-tool: unknown command '%s' (try vostel-tool --help)\n", command.c_str());
         return 2;
