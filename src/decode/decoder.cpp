@@ -3,13 +3,14 @@
 #include <cstring>
 
 #include "runtime/error.h"
+#include "serial/protocol.h"
 
 namespace vostel {
 
 namespace {
 
-constexpr char kStart = '\xFE';
-constexpr char kEnd = '\xFF';
+using protocol::kPacketEnd;
+using protocol::kPacketStart;
 
 // Position (from 1) of the first `c` in `text`, or 0 when there is none.
 std::size_t firstOf(std::string_view text, char c) {
@@ -38,8 +39,8 @@ void Decoder::setData(std::string_view theIRData) {
     const std::string_view c = theIRData;
     if (c.size() >= kMaxText) throw RuntimeError(kErrOverflow);
     const std::size_t len = c.size();
-    const std::size_t a = firstOf(c, kStart);
-    const std::size_t b = firstOf(c, kEnd);
+    const std::size_t a = firstOf(c, kPacketStart);
+    const std::size_t b = firstOf(c, kPacketEnd);
     const bool pending = !fragment_.empty();
 
     if (a == 0) {
@@ -99,8 +100,8 @@ void Decoder::cut(std::string_view text) {
 void Decoder::extractPackets(std::string_view& text) {
     // Each round cuts one packet, from its start byte to its first end byte, off the front.
     while (!text.empty()) {
-        if (text.front() == kStart) {
-            const std::size_t b = firstOf(text, kEnd);
+        if (text.front() == kPacketStart) {
+            const std::size_t b = firstOf(text, kPacketEnd);
             if (b >= 2) {
                 queuePacket(text.substr(0, b));
                 text.remove_prefix(b);
@@ -108,15 +109,15 @@ void Decoder::extractPackets(std::string_view& text) {
             }
             return;
         }
-        if (firstOf(text, kEnd) != 0 && firstOf(text, kStart) == 0) framingError();
+        if (firstOf(text, kPacketEnd) != 0 && firstOf(text, kPacketStart) == 0) framingError();
         return;
     }
 }
 
 void Decoder::storeFragment(std::string_view text) {
     if (text.empty()) return;
-    if (text.front() != kStart) framingError();
-    if (firstOf(text, kEnd) != 0) framingError();
+    if (text.front() != kPacketStart) framingError();
+    if (firstOf(text, kPacketEnd) != 0) framingError();
     if (!fragment_.empty()) framingError();
     fragment_ = text;
 }
@@ -124,7 +125,7 @@ void Decoder::storeFragment(std::string_view text) {
 void Decoder::queuePacket(std::string_view text) {
     const std::size_t n = text.size();
     if (n > kMaxText) throw RuntimeError(kErrOverflow);
-    if (n == 0 || text.front() != kStart || text.back() != kEnd) framingError();
+    if (n == 0 || text.front() != kPacketStart || text.back() != kPacketEnd) framingError();
     if (n <= 4) return;  // fewer than 3 duration bytes: dropped without notice
     Packet packet(n - 2);
     for (std::size_t i = 0; i < n - 2; ++i) packet[i] = static_cast<unsigned char>(text[i + 1]);

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "runtime/error.h"
+#include "runtime/input_file.h"
 
 namespace vostel {
 
@@ -134,8 +135,8 @@ SignalLibrary decodeLibrary(std::string_view bytes, const std::string& file) {
         SignalRecord rec;
         auto dims = static_cast<uint16_t>(in.read(2));
         if (dims > 1)
-            badLayout(file, "record " + std::to_string(i) + " has a dimension count of " + std::to_string(dims) +
-                                ", only 0 and 1 are valid");
+            badLayout(file, "record " + std::to_string(i) + " has a dimension count of " +
+                                std::to_string(dims) + ", only 0 and 1 are valid");
         if (dims == 1) {
             auto n = static_cast<uint32_t>(in.read(4));
             auto lower = static_cast<int32_t>(static_cast<uint32_t>(in.read(4)));
@@ -143,8 +144,8 @@ SignalLibrary decodeLibrary(std::string_view bytes, const std::string& file) {
                 badLayout(file, "record " + std::to_string(i) + " has " + std::to_string(n) +
                                     " elements, at most " + std::to_string(kMaxElements) + " are valid");
             if (lower != 0)
-                badLayout(file, "record " + std::to_string(i) + " has a lower bound of " + std::to_string(lower) +
-                                    ", only 0 is valid");
+                badLayout(file, "record " + std::to_string(i) + " has a lower bound of " +
+                                    std::to_string(lower) + ", only 0 is valid");
             rec.packet = in.elements(n);
         }
         rec.id = in.text(static_cast<uint16_t>(in.read(2)));
@@ -153,34 +154,10 @@ SignalLibrary decodeLibrary(std::string_view bytes, const std::string& file) {
     return lib;
 }
 
-SignalLibrary readLibraryFile(const std::filesystem::path& file) {
-    const std::string name = file.string();
-    // Non-blocking, so a named pipe in the file's place is refused below
-    // instead of waiting for a writer; regular files read as usual.
-    int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT) return {};
-        throw errorFromErrno(errno, name);
-    }
-    TempFile guard{fd, {}};
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) throw errorFromErrno(errno, name);
-    if (S_ISDIR(st.st_mode)) throw errorFromErrno(EISDIR, name);
-    if (!S_ISREG(st.st_mode))
-        throw RuntimeError(kErrPathFileAccess, "Path/File access error: " + name + " is not a regular file");
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
-    char buf[65536];
-    for (;;) {
-        ssize_t got = ::read(fd, buf, sizeof buf);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            throw errorFromErrno(errno, name);
-        }
-        if (got == 0) break;
-        bytes.append(buf, static_cast<std::size_t>(got));
-    }
-    return decodeLibrary(bytes, name);
+SignalLibrary readLibraryFile(const std::filesystem::path& file, IfMissing ifMissing) {
+    if (ifMissing == IfMissing::Fail) return decodeLibrary(readWholeFile(file), file.string());
+    std::optional<InputFile> in = InputFile::openIfPresent(file);
+    return in ? decodeLibrary(in->readRest(), in->name()) : SignalLibrary{};
 }
 
 void writeLibraryFile(const std::filesystem::path& file, const SignalLibrary& records) {
@@ -192,7 +169,8 @@ void writeLibraryFile(const std::filesystem::path& file, const SignalLibrary& re
     if (std::filesystem::is_symlink(file, ec)) {
         const std::filesystem::path linked = std::filesystem::read_symlink(file, ec);
         if (!ec) {
-            std::filesystem::path resolved = std::filesystem::weakly_canonical(file.parent_path() / linked, ec);
+            std::filesystem::path resolved =
+                std::filesystem::weakly_canonical(file.parent_path() / linked, ec);
             if (!ec) target = resolved;
         }
     }

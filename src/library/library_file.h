@@ -19,18 +19,22 @@ struct SignalRecord {
 using SignalLibrary = std::vector<SignalRecord>;
 
 // Limits of the file layout as this program reads and writes it.
-inline constexpr std::size_t kMaxRecords = 32768;      // last index 32767
-inline constexpr std::size_t kMaxElements = 32767;     // elements per packet
-inline constexpr std::size_t kMaxIdBytes = 65535;      // 16-bit length field
+inline constexpr std::size_t kMaxRecords = 32768;   // last index 32767
+inline constexpr std::size_t kMaxElements = 32767;  // elements per packet
+inline constexpr std::size_t kMaxIdBytes = 65535;   // 16-bit length field
 
 // Error number of a file that breaks the layout ("Invalid file format").
 inline constexpr int kErrInvalidFileFormat = 321;
 
-// Reads a library file. A missing or empty file gives no records; a file cut
-// short gives the missing records as absent packets with empty IDs. A file that
-// breaks the layout raises a RuntimeError naming the file and the fault.
+// Whether a missing library file reads as an empty library or is an error.
+enum class IfMissing { Empty, Fail };
+
+// Reads a library file. An empty file (and a missing one, unless `ifMissing`
+// says Fail) gives no records; a file cut short gives the missing records as
+// absent packets with empty IDs. A file that cannot be read, or that breaks
+// the layout, raises a RuntimeError naming the file and the fault.
 // Never creates or writes the file.
-SignalLibrary readLibraryFile(const std::filesystem::path& file);
+SignalLibrary readLibraryFile(const std::filesystem::path& file, IfMissing ifMissing = IfMissing::Empty);
 
 // Writes the whole library safely: a new file beside `file`, flushed to disk,
 // renamed over it (when `file` is a symbolic link, over the file it names, so

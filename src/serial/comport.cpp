@@ -2,6 +2,7 @@
 
 #include "runtime/cp1252.h"
 #include "runtime/val.h"
+#include "serial/protocol.h"
 
 namespace vostel {
 
@@ -19,7 +20,7 @@ bool ComPort::Init() {
     control_.setInputLen(0);
     if (control_.portOpen()) control_.setPortOpen(false);
     control_.setPortOpen(true);
-    control_.output("ATV1Q0\r");
+    control_.output(protocol::kInitCommand);
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include "fakes.h"
 #include "library/library_file.h"
 #include "library/ocr.h"
+#include "serial/protocol.h"
 
 namespace vostel {
 namespace {
@@ -19,9 +20,9 @@ namespace fs = std::filesystem;
 using namespace test;
 
 std::string frame(std::initializer_list<int> durations) {
-    std::string s(1, '\xFE');
+    std::string s;
     for (int d : durations) s += static_cast<char>(d);
-    return s + '\xFF';
+    return protocol::framed(s);
 }
 
 const Packet kA{10, 20, 30};
@@ -85,7 +86,7 @@ TEST_F(ShellTest, StartUpOrder) {
     EXPECT_EQ(shell->startUp(), mdlMain::StartResult::Running);
     EXPECT_EQ(ev, (Events{"show", "InputBox Nummer eingeben|Welchen Com-Port wollen sie benutzen?",
                           "CommPort 5", "Settings 9600,N,8,1", "InputLen 0", "open",
-                          "Output ATV1Q0\r", "timer"}));
+                          "Output " + std::string(protocol::kInitCommand), "timer"}));
     EXPECT_NE(shell->ocr(), nullptr);
     EXPECT_FALSE(shell->ocr()->library().has_value());  // the file is not read
     EXPECT_FALSE(fs::exists(file));

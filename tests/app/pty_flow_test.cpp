@@ -18,6 +18,7 @@
 #include "library/dlg_signal.h"
 #include "library/library_file.h"
 #include "modal.h"
+#include "serial/protocol.h"
 #include "serial/qt_serial_control.h"
 
 namespace vostel {
@@ -106,7 +107,7 @@ TEST_F(PtyFlow, PacketsOnTheLineAreDrawnRecordedAndRecognised) {
     EXPECT_TRUE(visibleDuringPrompt);
     EXPECT_FALSE(tickingDuringPrompt);
     EXPECT_TRUE(form.Timer1->isActive());
-    EXPECT_EQ(line.received(7), "ATV1Q0\r");
+    EXPECT_EQ(line.received(7), protocol::kInitCommand);
     QTest::mouseClick(form.btnLoadIRData, Qt::LeftButton);
     ASSERT_TRUE(prompts.boxes.empty());
 

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "runtime/error.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 using namespace vostel;
 using vostel::testing::kWorkedExample;

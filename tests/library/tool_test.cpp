@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "library/library_file.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 using namespace vostel;
 using vostel::testing::kWorkedExample;

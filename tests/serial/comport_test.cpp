@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "runtime/error.h"
+#include "serial/protocol.h"
 
 namespace vostel {
 namespace {
@@ -51,7 +52,7 @@ const std::string kWarning = "MsgBox Das Programm wird beendet | 48 | Fehlerhaft
 
 std::vector<std::string> openSequence(int port) {
     return {"CommPort=" + std::to_string(port), "Settings=9600,N,8,1", "InputLen=0", "PortOpen=true",
-            std::string("Output=ATV1Q0\r")};
+            "Output=" + std::string(protocol::kInitCommand)};
 }
 
 struct InitRun {
@@ -81,7 +82,7 @@ TEST(ComPortInit, TypingThreeOpensPortThreeAndSendsTheCommand) {
 TEST(ComPortInit, ClosesAPortThatIsAlreadyOpenBeforeOpeningIt) {
     const InitRun run = init("1", true);
     EXPECT_EQ(run.control, (std::vector<std::string>{"CommPort=1", "Settings=9600,N,8,1", "InputLen=0",
-                                                     "PortOpen=false", "PortOpen=true", "Output=ATV1Q0\r"}));
+                                                     "PortOpen=false", "PortOpen=true", openSequence(1).back()}));
 }
 
 TEST(ComPortInit, ReadsTheLeadingNumberAndRoundsTiesToEven) {

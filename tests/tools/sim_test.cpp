@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include "library/library_file.h"
+#include "serial/protocol.h"
 
 extern char** environ;
 
@@ -216,7 +217,7 @@ TEST_F(SimTest, LinksItsLineAsAPortPrintsWhatTheProgramSendsAndSendsPackets) {
     Port port(link);
     ASSERT_TRUE(port.ok());
     EXPECT_TRUE(port.read(1, 300ms).empty()) << "nothing is sent before the initialisation command";
-    port.write("ATV1Q0\r");
+    port.write(std::string(vostel::protocol::kInitCommand));
     EXPECT_EQ(sim.waitForLine("received:"), "received: 41 54 56 31 51 30 0d");
 
     std::vector<int> power = listedDurations(dir.path, "power");
@@ -269,7 +270,7 @@ TEST_F(SimTest, SendsAtTheLineRateAndRepeatsAHeldButtonEvery110Ms) {
     ASSERT_FALSE(sim.waitForLine("port prompt").empty());
     Port port(ports() / "com1");
     ASSERT_TRUE(port.ok());
-    port.write("ATV1Q0\r");
+    port.write(std::string(vostel::protocol::kInitCommand));
     std::size_t size = volUp.size() + 2;
     auto chunks = port.read(3 * size);
     std::string all = joined(chunks);
@@ -310,7 +311,7 @@ TEST_F(SimTest, ALoopedScheduleWaitsForTheProgramOnlyOnce) {
     ASSERT_FALSE(sim.waitForLine("port prompt").empty());
     Port port(ports() / "com1");
     EXPECT_TRUE(port.read(1, 300ms).empty());
-    port.write("ATV1Q0\r");
+    port.write(std::string(vostel::protocol::kInitCommand));
     EXPECT_EQ(joined(port.read(3 * size)).size(), 3 * size);
 }
 
@@ -360,8 +361,9 @@ TEST_F(SimTest, BadOptionsAndAnUnusablePortsFolderEndWithOneClearLine) {
         {{"--play", "power,teleport"}, "unknown step 'teleport'", 2},
         {{"--play", "powerx"}, "unknown step 'powerx'", 2},
         {{"--play", "raw"}, "the step 'raw' needs --raw FILE", 2},
-        {{"--raw", "/nonexistent/capture.bin"}, "cannot read /nonexistent/capture.bin", 1},
-        {{"--library", "/nonexistent/dir/irdata.txt", "--list"}, "irdata.txt", 1},
+        {{"--raw", "/nonexistent/capture.bin"}, "File not found: /nonexistent/capture.bin", 1},
+        {{"--library", "/nonexistent/dir/irdata.txt", "--list"}, "File not found: /nonexistent/dir/", 1},
+        {{"--raw", "/"}, "/ is a folder, not a file", 1},
     };
     for (const Case& c : cases) {
         Sim sim(dir.path, c.args);
@@ -391,7 +393,7 @@ TEST_F(SimTest, ReplaysARawCaptureAfterTheInitialisationCommand) {
     Sim sim(dir.path, {"--raw", (dir.path / "capture.bin").string()});
     ASSERT_FALSE(sim.waitForLine("port prompt").empty());
     Port port(ports() / "com1");
-    port.write("ATV1Q0\r");
+    port.write(std::string(vostel::protocol::kInitCommand));
     EXPECT_EQ(joined(port.read(capture.size())), capture);
 }
 
@@ -415,7 +417,7 @@ TEST_F(SimTest, TakesStepsFromStandardInputAndUnplugsAndPlugsTheLine) {
     ASSERT_FALSE(sim.waitForLine("plugged in again").empty());
     Port port(ports() / "com1");
     ASSERT_TRUE(port.ok());
-    port.write("ATV1Q0\r");
+    port.write(std::string(vostel::protocol::kInitCommand));
     EXPECT_EQ(joined(port.read(size)).size(), size);
     sim.send("quit\n");
     EXPECT_EQ(sim.wait(), 0);
@@ -460,7 +462,7 @@ TEST_F(SimTest, NoiseSendsJunkAndCutPacketsBetweenGoodOnes) {
     Sim sim(dir.path, {"--noise", "--seed", "7", "--play", "init,powerx40"});
     ASSERT_FALSE(sim.waitForLine("port prompt").empty());
     Port port(ports() / "com1");
-    port.write("ATV1Q0\r");
+    port.write(std::string(vostel::protocol::kInitCommand));
     std::string stream = joined(port.read(100000, 6s));
     int starts = 0, ends = 0, whole = 0;
     std::size_t lastStart = std::string::npos;
@@ -487,7 +489,7 @@ TEST_F(SimTest, SendsTheRecordsOfALibraryFile) {
     Sim sim(dir.path, {"--library", (dir.path / "irdata.txt").string(), "--jitter", "0"});
     ASSERT_FALSE(sim.waitForLine("port prompt").empty());
     Port port(ports() / "com1");
-    port.write("ATV1Q0\r");
+    port.write(std::string(vostel::protocol::kInitCommand));
     EXPECT_EQ(joined(port.read(11)), std::string("\xFE\x0A\xC8\x23\xFF\xFE\x28\x29\x2A\x2B\xFF"));
     std::string out = sim.output();
     EXPECT_NE(out.find("record 1 (\"\") has no packet"), std::string::npos) << out;

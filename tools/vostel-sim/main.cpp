@@ -13,8 +13,6 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <random>
 #include <stdexcept>
@@ -25,8 +23,10 @@
 #include "pty_line.h"
 #include "remote.h"
 #include "runtime/cp1252.h"
+#include "runtime/input_file.h"
 #include "schedule.h"
 #include "serial/port_names.h"
+#include "serial/protocol.h"
 
 namespace {
 
@@ -38,7 +38,6 @@ using namespace std::chrono_literals;
 constexpr auto kByteTime = std::chrono::nanoseconds(1'000'000'000LL * 10 / 9600);
 // A held button repeats its packet this often.
 constexpr auto kRepeat = 110ms;
-constexpr char kInitCommand[] = "ATV1Q0\r";
 
 const char* const kUsage =
     "usage: vostel-sim [OPTIONS]\n"
@@ -124,12 +123,6 @@ Options parseOptions(int argc, char** argv) {
             throw UsageError("unknown option '" + a + "' (try vostel-sim --help)");
     }
     return o;
-}
-
-std::string readWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path + ": " + std::strerror(errno));
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 std::string hexBytes(const char* data, std::size_t n) {
@@ -353,10 +346,10 @@ void Emulator::readProgram() {
         std::printf("received: %s\n", hexBytes(buf, static_cast<std::size_t>(n)).c_str());
         received_.append(buf, static_cast<std::size_t>(n));
         std::size_t at;
-        while ((at = received_.find(kInitCommand)) != std::string::npos) {
+        while ((at = received_.find(vostel::protocol::kInitCommand)) != std::string::npos) {
             ++initsSeen_;
             std::printf("received the initialisation command\n");
-            received_.erase(0, at + sizeof kInitCommand - 1);
+            received_.erase(0, at + vostel::protocol::kInitCommand.size());
         }
         if (received_.size() > 64) received_.erase(0, received_.size() - 16);
     }
@@ -473,7 +466,7 @@ int Emulator::run(int signalFd, bool interactive, std::vector<Step> schedule, bo
 // cannot be sent (no packet, a value that is no duration byte) are left out
 // with a note; keys 1-9 then a-z (except the command keys) press them.
 std::vector<Button> libraryButtons(const std::string& file) {
-    vostel::SignalLibrary records = vostel::readLibraryFile(file);
+    vostel::SignalLibrary records = vostel::readLibraryFile(file, vostel::IfMissing::Fail);
     std::vector<Button> buttons;
     const std::string keys = "123456789abcdefghijklmnopstvwxyz";
     for (std::size_t i = 0; i < records.size(); ++i) {
@@ -521,7 +514,7 @@ int main(int argc, char** argv) {
             }
             return 0;
         }
-        if (opt.raw) raw = readWholeFile(*opt.raw);
+        if (opt.raw) raw = vostel::readWholeFile(*opt.raw);
         if (opt.play && *opt.play != "-")
             schedule = parseSchedule(*opt.play, buttons);
         else if (!opt.play && opt.raw)

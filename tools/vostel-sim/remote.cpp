@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "serial/protocol.h"
+
 namespace vostel::sim {
 
 namespace {
@@ -51,14 +53,13 @@ std::vector<Button> demoRemote() {
 }
 
 std::string packetBytes(const std::vector<int>& durations, int jitter, std::mt19937& rng) {
-    std::string bytes(1, char(0xFE));
+    std::string moved;
     std::uniform_int_distribution<int> shift(-jitter, jitter);
     for (int d : durations) {
         int v = jitter > 0 ? std::clamp(d + shift(rng), 1, 253) : d;
-        bytes.push_back(char(v));
+        moved.push_back(char(v));
     }
-    bytes.push_back(char(0xFF));
-    return bytes;
+    return protocol::framed(moved);
 }
 
 const Button* findButton(const std::vector<Button>& buttons, const std::string& name) {

@@ -20,8 +20,8 @@ struct Button {
 // (67 durations). One duration unit is 40 microseconds.
 std::vector<Button> demoRemote();
 
-// The bytes the unit sends for one press: 0xFE, the durations, each moved by a
-// random amount in [-jitter, jitter] and kept within 1..253, then 0xFF.
+// The bytes the unit sends for one press: the durations, each moved by a random
+// amount in [-jitter, jitter] and kept within 1..253, framed as a packet.
 std::string packetBytes(const std::vector<int>& durations, int jitter, std::mt19937& rng);
 
 // "#N", the alias of button number N.

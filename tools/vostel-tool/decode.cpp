@@ -1,4 +1,6 @@
 // vostel-tool decode: frames a captured byte stream the way the receive cycle does.
+#include <unistd.h>
+
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -8,6 +10,7 @@
 #include "commands.h"
 #include "decode/decoder.h"
 #include "runtime/error.h"
+#include "runtime/input_file.h"
 
 namespace vostel::tool {
 
@@ -136,8 +139,17 @@ int cmdDecode(const Args& args) {
     std::FILE* in = stdin;
     const std::string name = path.empty() || path == "-" ? "standard input" : path;
     if (!path.empty() && path != "-") {
-        in = std::fopen(path.c_str(), "rb");
-        if (!in) return fail("cannot open " + path + ": " + std::strerror(errno), 1);
+        int fd = -1;
+        try {
+            fd = InputFile(path).release();
+        } catch (const RuntimeError& e) {
+            return fail(e.text(), 1);
+        }
+        in = ::fdopen(fd, "rb");
+        if (!in) {
+            ::close(fd);
+            return fail("cannot read " + path + ": " + std::strerror(errno), 1);
+        }
     }
     struct Closer {
         std::FILE* f;

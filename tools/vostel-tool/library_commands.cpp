@@ -1,12 +1,5 @@
 // The library commands: list, export, import, rename, delete, match.
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonParseError>
-#include <QJsonValue>
-#include <QString>
-
-#include <sys/stat.h>
+#include <nlohmann/json.hpp>
 
 #include <cerrno>
 #include <charconv>
@@ -23,6 +16,7 @@
 #include "library/ocr.h"
 #include "runtime/cp1252.h"
 #include "runtime/error.h"
+#include "runtime/input_file.h"
 
 namespace vostel::tool {
 
@@ -47,17 +41,17 @@ struct UsageError {
 [[noreturn]] void fail(const std::string& message) { throw UsageError{message}; }
 
 std::filesystem::path fileArg(const Args& args, std::size_t fixed, const char* command) {
-    if (args.size() > fixed + 1)
-        fail(std::string(command) + ": too many arguments (see vostel-tool --help)");
+    if (args.size() > fixed + 1) fail(std::string(command) + ": too many arguments (see vostel-tool --help)");
     if (args.size() < fixed) fail(std::string(command) + ": missing arguments (see vostel-tool --help)");
-    return args.size() == fixed + 1 ? std::filesystem::path(args[fixed]) : std::filesystem::path(kDefaultFile);
+    return args.size() == fixed + 1 ? std::filesystem::path(args[fixed])
+                                    : std::filesystem::path(kDefaultFile);
 }
+
+using nlohmann::json;
 
 // Reads a library that must exist: a missing file is an error here, not an empty library.
 SignalLibrary readExisting(const std::filesystem::path& file) {
-    struct stat st {};
-    if (::stat(file.c_str(), &st) != 0) throw errorFromErrno(errno, file.string());
-    return readLibraryFile(file);
+    return readLibraryFile(file, IfMissing::Fail);
 }
 
 long long parseInteger(const std::string& text, long long lo, long long hi, const std::string& what) {
@@ -127,22 +121,16 @@ int cmdList(const Args& args) {
     return 0;
 }
 
-// A JSON string literal for a Windows-1252 ID (UTF-8, escaped as JSON needs).
-std::string jsonString(const std::string& cp1252) {
-    std::string utf8 = cp1252ToUtf8(cp1252);
-    QJsonArray one{QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()))};
-    QByteArray json = QJsonDocument(one).toJson(QJsonDocument::Compact);  // ["..."]
-    return std::string(json.constData() + 1, static_cast<std::size_t>(json.size() - 2));
-}
-
 // {"records": [{"id": "on", "packet": [10, 200, 35]}, {"id": "", "packet": null}]}
+// The layout (a space after every comma and colon) is the documented one, which
+// no serializer setting gives; each ID's JSON text comes from the library.
 int cmdExport(const Args& args) {
     SignalLibrary lib = readExisting(fileArg(args, 0, "export"));
     std::string out = "{\"records\": [";
     for (std::size_t i = 0; i < lib.size(); ++i) {
         const SignalRecord& r = lib[i];
         if (i > 0) out += ", ";
-        out += "{\"id\": " + jsonString(r.id) + ", \"packet\": ";
+        out += "{\"id\": " + json(cp1252ToUtf8(r.id)).dump() + ", \"packet\": ";
         if (r.packet) {
             out += '[';
             for (std::size_t k = 0; k < r.packet->size(); ++k) {
@@ -160,71 +148,88 @@ int cmdExport(const Args& args) {
     return 0;
 }
 
-SignalRecord recordFromJson(const QJsonValue& v, std::size_t i) {
+SignalRecord recordFromJson(const json& v, std::size_t i) {
     const std::string where = "record " + std::to_string(i);
-    if (!v.isObject()) fail(where + ": not an object with \"id\" and \"packet\"");
-    QJsonObject o = v.toObject();
-    for (const QString& key : o.keys())
-        if (key != "id" && key != "packet") fail(where + ": unknown field \"" + key.toStdString() + "\"");
-    if (!o.contains("id") || !o.value("id").isString()) fail(where + ": \"id\" must be a string");
-    if (!o.contains("packet")) fail(where + ": \"packet\" is missing (null for an absent packet)");
+    if (!v.is_object()) fail(where + ": not an object with \"id\" and \"packet\"");
+    for (const auto& field : v.items())
+        if (field.key() != "id" && field.key() != "packet")
+            fail(where + ": unknown field \"" + field.key() + "\"");
+    const auto id = v.find("id");
+    if (id == v.end() || !id->is_string()) fail(where + ": \"id\" must be a string");
+    const auto p = v.find("packet");
+    if (p == v.end()) fail(where + ": \"packet\" is missing (null for an absent packet)");
 
     SignalRecord r;
-    QList<uint> ucs4 = o.value("id").toString().toUcs4();
     int lost = 0;
-    r.id = u32ToCp1252(std::u32string(ucs4.begin(), ucs4.end()), &lost);
+    r.id = utf8ToCp1252(id->get<std::string>(), &lost);
     if (lost > 0) fail(where + ": the ID has characters that Windows-1252 cannot hold");
-    if (r.id.size() > kMaxIdBytes) fail(where + ": the ID is longer than " + std::to_string(kMaxIdBytes) + " bytes");
+    if (r.id.size() > kMaxIdBytes)
+        fail(where + ": the ID is longer than " + std::to_string(kMaxIdBytes) + " bytes");
 
-    QJsonValue p = o.value("packet");
-    if (p.isNull()) return r;
-    if (!p.isArray()) fail(where + ": \"packet\" must be an array of integers or null");
-    QJsonArray a = p.toArray();
-    if (static_cast<std::size_t>(a.size()) > kMaxElements)
+    if (p->is_null()) return r;
+    if (!p->is_array()) fail(where + ": \"packet\" must be an array of integers or null");
+    if (p->size() > kMaxElements)
         fail(where + ": the packet has more than " + std::to_string(kMaxElements) + " elements");
     r.packet.emplace();
-    r.packet->reserve(static_cast<std::size_t>(a.size()));
-    for (qsizetype j = 0; j < a.size(); ++j) {
-        double d = a.at(j).toDouble(NAN);
-        if (!a.at(j).isDouble() || std::trunc(d) != d || d < -32768 || d > 32767)
+    r.packet->reserve(p->size());
+    for (std::size_t j = 0; j < p->size(); ++j) {
+        const json& e = (*p)[j];
+        const double d = e.is_number() ? e.get<double>() : NAN;
+        if (std::trunc(d) != d || d < -32768 || d > 32767)
             fail(where + ": element " + std::to_string(j) + " is not a whole number from -32768 to 32767");
         r.packet->push_back(static_cast<int16_t>(d));
     }
     return r;
 }
 
+// Parses the document; on a syntax error, says which record it is in.
+json parseDocument(const std::string& text, const std::string& source) {
+    using Event = json::parse_event_t;
+    std::size_t started = 0;  // elements of the "records" array begun
+    bool recordsKey = false, inRecords = false;
+    try {
+        return json::parse(text, [&](int depth, Event event, json& parsed) {
+            if (depth == 1) {
+                if (event == Event::key) recordsKey = parsed == "records";
+                inRecords = recordsKey && event == Event::array_start;
+            } else if (depth == 2 && inRecords &&
+                       (event == Event::object_start || event == Event::array_start ||
+                        event == Event::value)) {
+                ++started;
+            }
+            return true;
+        });
+    } catch (const json::exception& e) {
+        // "[json.exception.parse_error.101] parse error at ...; last read: '...'": the
+        // tag and the echo of the input (which may be long) are left out.
+        std::string why = e.what();
+        why.erase(0, why.find("] ") == std::string::npos ? 0 : why.find("] ") + 2);
+        why = why.substr(0, why.find("; last read:")).substr(0, 200);
+        const std::string where =
+            inRecords && started > 0 ? " (record " + std::to_string(started - 1) + ")" : "";
+        fail("import: " + source + " is not JSON" + where + ": " + why);
+    }
+}
+
 int cmdImport(const Args& args) {
     std::filesystem::path file = fileArg(args, 1, "import");
-    const std::string source = args[0] == "-" ? std::string("standard input") : args[0];
+    const bool fromStdin = args[0] == "-";
+    const std::string source = fromStdin ? std::string("standard input") : args[0];
     std::string text;
-    if (args[0] == "-") {
+    if (fromStdin) {
         text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
         if (std::cin.bad()) fail("import: cannot read standard input");
     } else {
-        std::FILE* f = std::fopen(source.c_str(), "rb");
-        if (!f) throw errorFromErrno(errno, source);
-        char buf[65536];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-        bool bad = std::ferror(f) != 0;
-        int err = errno;
-        std::fclose(f);
-        if (bad) throw errorFromErrno(err, source);
+        text = readWholeFile(source);
     }
-    QJsonParseError perr{};
-    QJsonDocument doc = QJsonDocument::fromJson(QByteArray(text.data(), static_cast<qsizetype>(text.size())), &perr);
-    if (doc.isNull())
-        fail("import: " + source + " is not JSON: " + perr.errorString().toStdString() + " at offset " +
-             std::to_string(perr.offset));
-    if (!doc.isObject() || !doc.object().value("records").isArray() || doc.object().size() != 1)
+    const json doc = parseDocument(text, source);
+    const auto records = doc.is_object() && doc.size() == 1 ? doc.find("records") : doc.end();
+    if (records == doc.end() || !records->is_array())
         fail("import: " + source + " must be an object with just a \"records\" array");
-    QJsonArray records = doc.object().value("records").toArray();
-    if (static_cast<std::size_t>(records.size()) > kMaxRecords)
-        fail("import: more than " + std::to_string(kMaxRecords) + " records");
+    if (records->size() > kMaxRecords) fail("import: more than " + std::to_string(kMaxRecords) + " records");
     SignalLibrary lib;
-    lib.reserve(static_cast<std::size_t>(records.size()));
-    for (qsizetype i = 0; i < records.size(); ++i)
-        lib.push_back(recordFromJson(records.at(i), static_cast<std::size_t>(i)));
+    lib.reserve(records->size());
+    for (std::size_t i = 0; i < records->size(); ++i) lib.push_back(recordFromJson((*records)[i], i));
     writeLibraryFile(file, lib);
     return 0;
 }
