@@ -106,10 +106,27 @@ std::string portsListing(const std::vector<SerialDevice>& devices, const std::ve
 
 std::string missingPortAdvice(int number, const std::vector<SerialDevice>& devices) {
     if (devices.empty()) return "No serial device is present: check the cable and the adapter's driver.";
+    // Numbers beyond what link makes get the command with N in their place.
+    const bool linkable = number >= 1 && number <= kMaxLinkedPort;
+    const std::string port = linkable ? std::to_string(number) : "N";
     std::string text = "Serial devices present:\n";
     for (const SerialDevice& device : devices)
-        text += deviceText(device, "  ") + "  make it port " + std::to_string(number) + ": " +
-                linkCommand(number, device) + "\n";
+        text += deviceText(device, "  ") + "  make it port " + port + ": vostel-tool link " + port + " " +
+                device.path.string() + "\n";
+    if (!linkable) text += "  (N from 1 to " + std::to_string(kMaxLinkedPort) + ")\n";
+    text.pop_back();
+    return text;
+}
+
+std::string deniedPortAdvice(const fs::path& device, const std::vector<SerialDevice>& devices) {
+    SerialDevice unlisted;
+    const SerialDevice* listed = findDevice(devices, device);
+    if (!listed) {
+        unlisted.path = device;
+        unlisted.access = accessOf(device);
+        listed = &unlisted;
+    }
+    std::string text = deviceText(*listed);
     text.pop_back();
     return text;
 }

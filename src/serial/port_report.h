@@ -24,4 +24,8 @@ std::string portsListing(const std::vector<SerialDevice>& devices, const std::ve
 // with the command that makes it that port, or that none is present.
 std::string missingPortAdvice(int number, const std::vector<SerialDevice>& devices);
 
+// For a device the user may not open: its text from `devices` where it is
+// listed there, otherwise its path and whether this process may open it.
+std::string deniedPortAdvice(const std::filesystem::path& device, const std::vector<SerialDevice>& devices);
+
 }  // namespace vostel

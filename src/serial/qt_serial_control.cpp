@@ -7,13 +7,14 @@
 #include <charconv>
 #include <cstring>
 #include <fcntl.h>
-#include <grp.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 #include <vector>
 
 #include "serial/port_names.h"
+#include "serial/port_report.h"
+#include "serial/serial_devices.h"
 
 namespace vostel {
 
@@ -42,23 +43,16 @@ RuntimeError badSettings(const std::string& settings) {
                                            "\" is not baud,parity,data bits,stop bits (for example 9600,N,8,1)");
 }
 
-// The hint for a device the user may not open.
+// What the user can do about a device that may not be opened, in the same
+// words as vostel-tool ports.
 std::string permissionHint(const std::filesystem::path& device) {
-    std::string hint = " To use serial ports, join the dialout group (sudo usermod -aG dialout $USER, "
-                       "then log in again).";
-    struct stat st {};
-    if (::stat(device.c_str(), &st) == 0) {
-        if (const group* owner = ::getgrgid(st.st_gid); owner && std::strcmp(owner->gr_name, "dialout") != 0)
-            hint += " " + device.string() + " belongs to the group " + owner->gr_name + ".";
-    }
-    return hint;
+    return "\n\n" + deniedPortAdvice(device, listSerialDevices());
 }
 
-std::string portsHint() {
-    const std::string folder = portsFolder().string();
-    return " Port N is the link comN in " + folder +
-           " when it exists, otherwise /dev/ttyS(N-1); for example ln -s /dev/ttyUSB0 " + folder + "/com3 makes "
-           "/dev/ttyUSB0 port 3.";
+// How port numbers are found, and the devices that could be made this port.
+std::string portsHint(int number) {
+    return " Port N is the link comN in " + portsFolder().string() +
+           " when it exists, otherwise /dev/ttyS(N-1).\n\n" + missingPortAdvice(number, listSerialDevices());
 }
 
 }  // namespace
@@ -183,7 +177,7 @@ std::optional<RuntimeError> QtSerialControl::openDevice() {
     if (ec) {
         if (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory)
             return RuntimeError(kErrInvalidPort, "Invalid Port Number: " + describe() + " does not exist (" +
-                                                     ec.message() + ")." + portsHint());
+                                                     ec.message() + ")." + portsHint(number_));
         return RuntimeError(kErrInvalidPort,
                             "Invalid Port Number: " + describe() + " cannot be opened (" + ec.message() + ")");
     }
@@ -203,7 +197,7 @@ std::optional<RuntimeError> QtSerialControl::openDevice() {
         switch (port_.error()) {
         case QSerialPort::DeviceNotFoundError:
             return RuntimeError(kErrInvalidPort, "Invalid Port Number: " + describe() + " does not exist (" +
-                                                     reason + ")." + portsHint());
+                                                     reason + ")." + portsHint(number_));
         case QSerialPort::PermissionError:
             return RuntimeError(kErrPortAlreadyOpen, "Port already open: " + describe() +
                                                          " is in use by another program (" + reason + ")");

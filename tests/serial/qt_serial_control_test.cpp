@@ -22,6 +22,7 @@
 #include <unistd.h>
 
 #include "serial/comport.h"
+#include "serial/port_report.h"
 
 namespace vostel {
 namespace {
@@ -223,6 +224,9 @@ TEST_F(QtSerialControlTest, MissingDeviceNamesTheDeviceAndThePortsFolder) {
     EXPECT_NE(direct.text().find("/dev/ttyS199"), std::string::npos) << direct.text();
     EXPECT_NE(direct.text().find("does not exist"), std::string::npos) << direct.text();
     EXPECT_NE(direct.text().find(ports().string()), std::string::npos) << direct.text();
+    // Then what could be made port 200, in the words of vostel-tool ports.
+    const std::string advice = missingPortAdvice(200, listSerialDevices());
+    EXPECT_EQ(direct.text().substr(direct.text().size() - advice.size()), advice) << direct.text();
     EXPECT_THROW(plain.input(), RuntimeError) << "reading a closed port";
 }
 
