@@ -4,7 +4,6 @@
 # processor time used while idle with Timer1 running and the resident memory.
 # Usage: bench/desktop/figures.sh [BUILD_DIR] [IDLE_SECONDS]
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-build}" && pwd)
 seconds=${2:-60}
 work=$(mktemp -d)
@@ -24,7 +23,8 @@ export DISPLAY=:$display
 until xdpyinfo >/dev/null 2>&1; do sleep 0.05; done
 
 export XDG_CONFIG_HOME=$work/config
-python3 "$here/pty_line.py" "$XDG_CONFIG_HOME/vostel/ports/com5" "$work/line" &
+# The receiver emulator as port 5, sending nothing: steps come from standard input, which is empty.
+"$build/tools/vostel-sim/vostel-sim" --port 5 --play - </dev/null >/dev/null &
 pids+=($!)
 until [ -L "$XDG_CONFIG_HOME/vostel/ports/com5" ]; do sleep 0.05; done
 

@@ -4,13 +4,9 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
-#define XK_PUBLISHING  // the typographic keysyms of the Windows-1252 characters
-#define XK_TECHNICAL
-#include <X11/keysym.h>
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <chrono>
 #include <cstdlib>
 #include <memory>
@@ -18,23 +14,22 @@
 #include <utility>
 
 #include "action/keys.h"
+#include "action/x11_keyboard_layout.h"
+#include "action/x11_keysyms.h"
 #include "runtime/cp1252.h"
 #include "runtime/error.h"
 
 namespace vostel {
 namespace {
 
+using namespace x11;
+
 constexpr int kErrNoDisplay = kErrDeviceUnavailable;
-constexpr int kErrRefused = kErrDeviceIO;
 
 // How long a spare key code keeps a character after it was last typed before
 // it may be bound to another one: a busy receiving program may read the
 // keyboard map well after the keys arrived.
 constexpr auto kBindingRest = std::chrono::seconds(1);
-
-[[noreturn]] void fail(int number, const std::string& what) {
-    throw RuntimeError(number, std::string(standardErrorText(number)) + ": " + what);
-}
 
 // Errors of our X requests are collected instead of ending the program
 // (Xlib's default handler exits).
@@ -62,247 +57,6 @@ public:
 private:
     XErrorHandler old_;
 };
-
-// The keysym to type for an event, and a second keysym meaning the same
-// (the Unicode keysym of a character that also has a classic one).
-struct Wanted {
-    KeySym sym;
-    KeySym same;
-    bool operator==(const Wanted&) const = default;
-};
-
-KeySym namedKeysym(NamedKey key) {
-    switch (key) {
-    case NamedKey::Backspace: return XK_BackSpace;
-    case NamedKey::Break: return XK_Break;
-    case NamedKey::CapsLock: return XK_Caps_Lock;
-    case NamedKey::Clear: return XK_Clear;
-    case NamedKey::Delete: return XK_Delete;
-    case NamedKey::Down: return XK_Down;
-    case NamedKey::End: return XK_End;
-    case NamedKey::Enter: return XK_Return;
-    case NamedKey::Escape: return XK_Escape;
-    case NamedKey::Help: return XK_Help;
-    case NamedKey::Home: return XK_Home;
-    case NamedKey::Insert: return XK_Insert;
-    case NamedKey::Left: return XK_Left;
-    case NamedKey::NumLock: return XK_Num_Lock;
-    case NamedKey::PageDown: return XK_Next;
-    case NamedKey::PageUp: return XK_Prior;
-    case NamedKey::PrintScreen: return XK_Print;
-    case NamedKey::Right: return XK_Right;
-    case NamedKey::ScrollLock: return XK_Scroll_Lock;
-    case NamedKey::Tab: return XK_Tab;
-    case NamedKey::Up: return XK_Up;
-    case NamedKey::Add: return XK_KP_Add;
-    case NamedKey::Subtract: return XK_KP_Subtract;
-    case NamedKey::Multiply: return XK_KP_Multiply;
-    case NamedKey::Divide: return XK_KP_Divide;
-    default: return XK_F1 + (static_cast<KeySym>(key) - static_cast<KeySym>(NamedKey::F1));
-    }
-}
-
-// Classic keysyms of the Windows-1252 characters outside Latin-1.
-KeySym classicKeysym(char32_t c) {
-    switch (c) {
-    case 0x20AC: return XK_EuroSign;
-    case 0x201A: return XK_singlelowquotemark;
-    case 0x0192: return XK_function;
-    case 0x201E: return XK_doublelowquotemark;
-    case 0x2026: return XK_ellipsis;
-    case 0x2020: return XK_dagger;
-    case 0x2021: return XK_doubledagger;
-    case 0x2030: return XK_permille;
-    case 0x0160: return XK_Scaron;
-    case 0x0152: return XK_OE;
-    case 0x017D: return XK_Zcaron;
-    case 0x2018: return XK_leftsinglequotemark;
-    case 0x2019: return XK_rightsinglequotemark;
-    case 0x201C: return XK_leftdoublequotemark;
-    case 0x201D: return XK_rightdoublequotemark;
-    case 0x2022: return XK_enfilledcircbullet;
-    case 0x2013: return XK_endash;
-    case 0x2014: return XK_emdash;
-    case 0x2122: return XK_trademark;
-    case 0x0161: return XK_scaron;
-    case 0x0153: return XK_oe;
-    case 0x017E: return XK_zcaron;
-    case 0x0178: return XK_Ydiaeresis;
-    default: return NoSymbol;
-    }
-}
-
-Wanted wantedFor(const KeyEvent& e) {
-    if (e.kind == KeyEvent::Kind::Key) return {namedKeysym(e.key), namedKeysym(e.key)};
-    KeySym unicode = 0x01000000 | static_cast<KeySym>(e.ch);
-    if (e.ch <= 0xFF) return {static_cast<KeySym>(e.ch), unicode};  // Latin-1 keysyms are the codes
-    KeySym classic = classicKeysym(e.ch);
-    return {classic != NoSymbol ? classic : unicode, unicode};
-}
-
-bool typesKey(const KeyEvent& e) {
-    return e.kind == KeyEvent::Kind::Key || e.kind == KeyEvent::Kind::Char;
-}
-
-// A key to tap and the real modifiers to hold around it.
-struct Stroke {
-    KeyCode code;
-    unsigned mods;
-};
-
-struct ModifierKey {
-    KeyCode code = 0;
-    unsigned mods = 0;  // the real modifiers it sets
-};
-
-struct XkbFree {
-    void operator()(XkbDescPtr p) const { XkbFreeKeyboard(p, 0, True); }
-};
-
-// The keyboard map and the state (group, locked modifiers) at this moment.
-class Layout {
-public:
-    explicit Layout(Display* d)
-        : xkb_(XkbGetMap(d, XkbKeyTypesMask | XkbKeySymsMask | XkbModifierMapMask,
-                         XkbUseCoreKbd)) {
-        if (!xkb_ || !xkb_->map) fail(kErrRefused, "the keyboard map could not be read");
-        XkbStateRec state{};
-        XkbGetState(d, XkbUseCoreKbd, &state);
-        group_ = state.group;
-        locked_ = state.locked_mods;
-        modKeys_[0] = modifierKey({XK_Shift_L, XK_Shift_R});
-        modKeys_[1] = modifierKey({XK_Control_L, XK_Control_R});
-        modKeys_[2] = modifierKey({XK_Alt_L, XK_Alt_R, XK_Meta_L, XK_Meta_R});
-        modKeys_[3] = modifierKey({XK_ISO_Level3_Shift});
-    }
-
-    int minCode() const { return xkb_->min_key_code; }
-    int maxCode() const { return xkb_->max_key_code; }
-
-    const ModifierKey& key(Modifier m) const { return modKeys_[static_cast<int>(m)]; }
-
-    // The key that types `w` with the fewest modifiers held.
-    std::optional<Stroke> find(const Wanted& w) const {
-        std::optional<Stroke> best;
-        for (int code = minCode(); code <= maxCode(); ++code) {
-            if (!XkbKeyNumGroups(xkb_.get(), code)) continue;
-            int group = effectiveGroup(code);
-            XkbKeyTypePtr type = XkbKeyKeyType(xkb_.get(), code, group);
-            int levels = std::min<int>(type->num_levels, XkbKeyGroupsWidth(xkb_.get(), code));
-            for (int level = 0; level < levels; ++level) {
-                KeySym s = XkbKeySymEntry(xkb_.get(), code, level, group);
-                if (s == NoSymbol || (s != w.sym && s != w.same)) continue;
-                std::optional<unsigned> mods = modsForLevel(type, level);
-                if (mods && (!best || std::popcount(*mods) < std::popcount(best->mods)))
-                    best = Stroke{static_cast<KeyCode>(code), *mods};
-            }
-        }
-        return best;
-    }
-
-    // The key of the modifier keys we can hold that sets `bit`.
-    KeyCode keyForMod(unsigned bit) const {
-        for (const ModifierKey& k : modKeys_)
-            if (k.code && (k.mods & bit)) return k.code;
-        return 0;
-    }
-
-    KeySym baseSym(int code) const {
-        if (!XkbKeyNumGroups(xkb_.get(), code) || !XkbKeyGroupsWidth(xkb_.get(), code))
-            return NoSymbol;
-        return XkbKeySymEntry(xkb_.get(), code, 0, 0);
-    }
-
-    // A key code with no symbols and no modifier: free for a binding.
-    bool isEmpty(int code) const {
-        if (xkb_->map->modmap && xkb_->map->modmap[code]) return false;
-        int n = XkbKeyNumSyms(xkb_.get(), code);
-        for (int i = 0; i < n; ++i)
-            if (XkbKeySymsPtr(xkb_.get(), code)[i] != NoSymbol) return false;
-        return true;
-    }
-
-    bool isModifierKey(int code) const {
-        switch (baseSym(code)) {
-        case XK_Shift_L: case XK_Shift_R: case XK_Control_L: case XK_Control_R:
-        case XK_Alt_L: case XK_Alt_R: case XK_Meta_L: case XK_Meta_R:
-        case XK_Super_L: case XK_Super_R: case XK_Hyper_L: case XK_Hyper_R:
-        case XK_ISO_Level3_Shift: case XK_ISO_Level5_Shift: case XK_Mode_switch:
-            return true;
-        default:
-            return false;
-        }
-    }
-
-private:
-    int effectiveGroup(int code) const {
-        int n = XkbKeyNumGroups(xkb_.get(), code);
-        if (group_ < n) return group_;
-        unsigned char info = XkbKeyGroupInfo(xkb_.get(), code);
-        switch (XkbOutOfRangeGroupAction(info)) {
-        case XkbClampIntoRange: return n - 1;
-        case XkbRedirectIntoRange: {
-            int g = XkbOutOfRangeGroupNumber(info);
-            return g < n ? g : 0;
-        }
-        default: return group_ % n;
-        }
-    }
-
-    int levelFor(XkbKeyTypePtr type, unsigned mods) const {
-        unsigned relevant = mods & type->mods.mask;
-        for (int i = 0; i < type->map_count; ++i) {
-            const XkbKTMapEntryRec& e = type->map[i];
-            if (e.active && e.mods.mask == relevant) return e.level;
-        }
-        return 0;
-    }
-
-    // The smallest set of holdable modifiers that, with the locked ones
-    // (Caps Lock, Num Lock), selects `level` of a key of this type.
-    std::optional<unsigned> modsForLevel(XkbKeyTypePtr type, int level) const {
-        std::array<unsigned, 4> bits{};
-        int n = 0;
-        for (const ModifierKey& k : modKeys_) {
-            if (k.code && k.mods &&
-                std::find(bits.begin(), bits.begin() + n, k.mods) == bits.begin() + n)
-                bits[n++] = k.mods;
-        }
-        std::optional<unsigned> best;
-        for (unsigned subset = 0; subset < (1u << n); ++subset) {
-            unsigned mods = 0;
-            for (int i = 0; i < n; ++i)
-                if (subset & (1u << i)) mods |= bits[i];
-            if (levelFor(type, mods | locked_) != level) continue;
-            if (!best || std::popcount(mods) < std::popcount(*best)) best = mods;
-        }
-        return best;
-    }
-
-    ModifierKey modifierKey(std::initializer_list<KeySym> syms) const {
-        for (KeySym sym : syms)
-            for (int code = minCode(); code <= maxCode(); ++code)
-                if (baseSym(code) == sym && xkb_->map->modmap && xkb_->map->modmap[code])
-                    return {static_cast<KeyCode>(code), xkb_->map->modmap[code]};
-        return {};
-    }
-
-    std::unique_ptr<XkbDescRec, XkbFree> xkb_;
-    int group_ = 0;
-    unsigned locked_ = 0;
-    std::array<ModifierKey, 4> modKeys_;  // Shift, Ctrl, Alt, AltGr (level 3)
-};
-
-std::string describe(const Wanted& w) {
-    if ((w.same & 0xFF000000) == 0x01000000) {  // a character
-        std::string quoted(1, '\'');
-        quoted += encodeUtf8(std::u32string(1, static_cast<char32_t>(w.same & 0xFFFFFF)));
-        quoted += '\'';
-        return quoted;
-    }
-    const char* name = XKeysymToString(w.sym);
-    return std::string("the key ") + (name ? name : "?");
-}
 
 // Fake key presses and releases, remembering which keys are down.
 class Keys {

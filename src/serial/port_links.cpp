@@ -1,7 +1,6 @@
 #include "serial/port_links.h"
 
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -9,6 +8,7 @@
 #include <string>
 #include <system_error>
 
+#include "serial/port_device.h"
 #include "serial/serial_devices.h"
 
 namespace vostel {
@@ -18,11 +18,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kMaxPortNumber = 32767;
-
-// Linux gives the slave sides of pseudo-terminals the majors 136 to 143.
-bool isPseudoTerminal(const struct stat& st) {
-    return S_ISCHR(st.st_mode) && major(st.st_rdev) >= 136 && major(st.st_rdev) <= 143;
-}
 
 // N of a name comN, or 0 when the name is not one that portPath() gives.
 int portNumberOf(const std::string& name) {
@@ -65,9 +60,9 @@ std::vector<PortLink> scanPortsFolder(const fs::path& folder) {
                 port.state = PortLink::State::Dangling;
             } else {
                 port.device = fs::canonical(port.link, linkError);
-                port.state = isPseudoTerminal(st)  ? PortLink::State::PseudoTerminal
-                             : S_ISCHR(st.st_mode) ? PortLink::State::Device
-                                                   : PortLink::State::NotADevice;
+                port.state = isPseudoTerminal(port.link) ? PortLink::State::PseudoTerminal
+                             : S_ISCHR(st.st_mode)       ? PortLink::State::Device
+                                                         : PortLink::State::NotADevice;
             }
         }
         links.push_back(std::move(port));

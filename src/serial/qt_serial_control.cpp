@@ -3,18 +3,11 @@
 #include <QFile>
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
-#include <unistd.h>
 #include <vector>
 
+#include "serial/port_device.h"
 #include "serial/port_names.h"
-#include "serial/port_report.h"
-#include "serial/serial_devices.h"
 
 namespace vostel {
 
@@ -31,28 +24,9 @@ std::vector<std::string_view> splitFields(std::string_view text) {
     }
 }
 
-// Linux gives the slave sides of pseudo-terminals the majors 136 to 143.
-bool isPseudoTerminal(const std::filesystem::path& device) {
-    struct stat st {};
-    return ::stat(device.c_str(), &st) == 0 && S_ISCHR(st.st_mode) && major(st.st_rdev) >= 136 &&
-           major(st.st_rdev) <= 143;
-}
-
 RuntimeError badSettings(const std::string& settings) {
     return RuntimeError(kErrCommState, "Could not set comm state: \"" + settings +
                                            "\" is not baud,parity,data bits,stop bits (for example 9600,N,8,1)");
-}
-
-// What the user can do about a device that may not be opened, in the same
-// words as vostel-tool ports.
-std::string permissionHint(const std::filesystem::path& device) {
-    return "\n\n" + deniedPortAdvice(device, listSerialDevices());
-}
-
-// How port numbers are found, and the devices that could be made this port.
-std::string portsHint(int number) {
-    return " Port N is the link comN in " + portsFolder().string() +
-           " when it exists, otherwise /dev/ttyS(N-1).\n\n" + missingPortAdvice(number, listSerialDevices());
 }
 
 }  // namespace
@@ -165,29 +139,10 @@ std::string QtSerialControl::input() {
 }
 
 std::optional<RuntimeError> QtSerialControl::openDevice() {
-    namespace fs = std::filesystem;
-    name_ = portPath(number_);
-    device_ = name_;
-    std::error_code ec;
-    if (fs::is_symlink(name_, ec)) {
-        fs::path target = fs::read_symlink(name_, ec);
-        if (!ec) device_ = target.is_absolute() ? target : name_.parent_path() / target;
-    }
-    const fs::path resolved = fs::canonical(name_, ec);
-    if (ec) {
-        if (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory)
-            return RuntimeError(kErrInvalidPort, "Invalid Port Number: " + describe() + " does not exist (" +
-                                                     ec.message() + ")." + portsHint(number_));
-        return RuntimeError(kErrInvalidPort,
-                            "Invalid Port Number: " + describe() + " cannot be opened (" + ec.message() + ")");
-    }
-    device_ = resolved;
-    if (::faccessat(AT_FDCWD, device_.c_str(), R_OK | W_OK, AT_EACCESS) != 0) {
-        const int err = errno;
-        if (err == EACCES || err == EPERM)
-            return RuntimeError(kErrPermissionDenied, "Permission denied: cannot open " + describe() + " (" +
-                                                          std::strerror(err) + ")." + permissionHint(device_));
-    }
+    PortDevice found = findPortDevice(number_);
+    name_ = found.name;
+    device_ = found.device;
+    if (found.error) return found.error;
 
     port_.setPortName(QFile::decodeName(device_.c_str()));
     configuring_ = true;
@@ -250,20 +205,6 @@ void QtSerialControl::onError(QSerialPort::SerialPortError error) {
     reopenTimer_.start();
 }
 
-std::optional<QtSerialControl::LinkId> QtSerialControl::lastLink(std::filesystem::path name) {
-    std::optional<LinkId> last;
-    for (int hop = 0; hop < 40; ++hop) {  // the system's own limit on a chain of links
-        struct stat st {};
-        if (::lstat(name.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
-        last = LinkId{st.st_dev, st.st_ino, st.st_ctim};
-        std::error_code ec;
-        const std::filesystem::path target = std::filesystem::read_symlink(name, ec);
-        if (ec) break;
-        name = target.is_absolute() ? target : name.parent_path() / target;
-    }
-    return last;
-}
-
 bool QtSerialControl::staleLink() const { return staleLink_ && lastLink(portPath(number_)) == staleLink_; }
 
 void QtSerialControl::tryReopen() {
@@ -279,10 +220,6 @@ void QtSerialControl::tryReopen() {
     }
 }
 
-std::string QtSerialControl::describe() const {
-    std::string text = "port " + std::to_string(number_) + " (" + name_.string();
-    if (device_ != name_) text += " -> " + device_.string();
-    return text + ")";
-}
+std::string QtSerialControl::describe() const { return describePort(number_, name_, device_); }
 
 }  // namespace vostel

@@ -22,17 +22,15 @@
 #include <QSerialPort>
 #include <QTimer>
 
-#include <sys/types.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "runtime/error.h"
+#include "serial/port_device.h"
 #include "serial/serial_control.h"
 
 namespace vostel {
@@ -67,16 +65,6 @@ private:
         QSerialPort::DataBits dataBits = QSerialPort::Data8;
         QSerialPort::StopBits stopBits = QSerialPort::OneStop;
     };
-    // A symbolic link, told apart from one made anew under the same name.
-    struct LinkId {
-        dev_t device;
-        ino_t inode;
-        timespec changed;
-        bool operator==(const LinkId& o) const {
-            return device == o.device && inode == o.inode && changed.tv_sec == o.changed.tv_sec &&
-                   changed.tv_nsec == o.changed.tv_nsec;
-        }
-    };
 
     // Opens the device now named by the port number; on failure the port
     // stays closed and the error is returned.
@@ -86,8 +74,6 @@ private:
     void onError(QSerialPort::SerialPortError error);
     void tryReopen();
     std::string describe() const;
-    // The last link of the chain from `name`: the one that names the device itself.
-    static std::optional<LinkId> lastLink(std::filesystem::path name);
     // Whether the port name still leads through the link that named a lost pseudo-terminal.
     bool staleLink() const;
 

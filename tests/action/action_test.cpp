@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "runtime/error.h"
+#include "support/errors.h"
 
 namespace vostel {
 namespace {
@@ -58,13 +59,9 @@ TEST(DoAction, LetsTheSendersErrorThroughUnchanged) {
         void sendKeys(std::string_view, bool) override { throw RuntimeError(5, "refused"); }
     } sender;
     Action action(sender);
-    try {
-        action.doAction("sendkeys:{");
-        FAIL() << "no error";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.number(), 5);
-        EXPECT_EQ(e.text(), "refused");
-    }
+    const RuntimeError e = testing::errorOf([&] { action.doAction("sendkeys:{"); });
+    EXPECT_EQ(e.number(), 5);
+    EXPECT_EQ(e.text(), "refused");
     EXPECT_NO_THROW(action.doAction("other"));
 }
 

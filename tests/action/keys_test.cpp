@@ -7,6 +7,7 @@
 
 #include "runtime/cp1252.h"
 #include "runtime/error.h"
+#include "support/errors.h"
 
 namespace vostel {
 namespace {
@@ -128,13 +129,9 @@ TEST(ParseKeys, TabAndLineBreaksTypeTheirKeys) {
 
 // The description is rejected with error 5 and a text naming the fault.
 void expectRejected(const std::string& keys, const std::string& fault) {
-    try {
-        parse(keys);
-        ADD_FAILURE() << "accepted: " << keys;
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.number(), 5) << keys;
-        EXPECT_EQ(e.text(), "Invalid procedure call or argument: " + fault) << keys;
-    }
+    const RuntimeError e = testing::errorOf([&] { parse(keys); });
+    EXPECT_EQ(e.number(), 5) << keys;
+    EXPECT_EQ(e.text(), "Invalid procedure call or argument: " + fault) << keys;
 }
 
 TEST(ParseKeys, RejectsBracesOutOfPlace) {

@@ -10,7 +10,6 @@
 #include <X11/keysym.h>
 
 #include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -20,16 +19,14 @@
 #include <thread>
 #include <vector>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "action/action.h"
+#include "action/x11_keysyms.h"
 #include "runtime/error.h"
-
-extern char** environ;
+#include "support/errors.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
 
 namespace vostel {
 namespace {
@@ -45,26 +42,6 @@ bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds limi
     return true;
 }
 
-pid_t spawn(const std::vector<std::string>& args, posix_spawn_file_actions_t* actions) {
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawnp(&pid, argv[0], actions, nullptr, argv.data(), environ) != 0) return -1;
-    return pid;
-}
-
-void stop(pid_t& pid) {
-    if (pid <= 0) return;
-    kill(pid, SIGTERM);
-    int status = 0;
-    if (!waitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, 3000ms)) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-    }
-    pid = -1;
-}
-
 struct Target {
     int generation = -1;
     int enters = 0;
@@ -74,72 +51,42 @@ struct Target {
 class LiveKeys : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        char dir[] = "/tmp/vostel-keys-XXXXXX";
-        if (!mkdtemp(dir)) return;
-        dir_ = dir;
-        if (!startXvfb()) return;
-        if (!startTarget()) return;
+        dir_ = std::make_unique<testing::TempDir>();
+        if (startXvfb()) startTarget();
     }
 
     static void TearDownTestSuite() {
-        if (targetIn_ >= 0) close(targetIn_);
-        targetIn_ = -1;
-        stop(target_);
+        target_.reset();
         if (x_) XCloseDisplay(x_);
         x_ = nullptr;
-        stop(xvfb_);
-        if (!dir_.empty()) std::system(("rm -rf '" + dir_ + "'").c_str());
+        xvfb_.reset();
+        dir_.reset();
     }
+
+    static std::string path(const char* name) { return (*dir_ / name).string(); }
 
     // Xvfb picks a free display itself and writes its number to -displayfd
     // once it accepts connections.
     static bool startXvfb() {
-        int fds[2];
-        if (pipe(fds) != 0) return failSetup("pipe");
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
-        posix_spawn_file_actions_addopen(&actions, 2, (dir_ + "/xvfb.log").c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        xvfb_ = spawn({"Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-noreset", "-screen",
-                       "0", "800x600x24"},
-                      &actions);
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[1]);
-        std::string number;
-        pollfd pfd{fds[0], POLLIN, 0};
-        auto end = std::chrono::steady_clock::now() + 15s;
-        while (number.find('\n') == std::string::npos && std::chrono::steady_clock::now() < end) {
-            if (poll(&pfd, 1, 100) <= 0) continue;
-            char c;
-            if (::read(fds[0], &c, 1) != 1) break;
-            number += c;
-        }
-        close(fds[0]);
-        if (xvfb_ <= 0 || number.find('\n') == std::string::npos)
-            return failSetup("Xvfb did not start (see " + dir_ + "/xvfb.log)");
-        display_ = ":" + number.substr(0, number.find('\n'));
+        testing::Child::Options options;
+        options.errorsTo = path("xvfb.log");
+        xvfb_ = std::make_unique<testing::Child>(
+            std::vector<std::string>{"Xvfb", "-displayfd", "1", "-nolisten", "tcp", "-noreset", "-screen",
+                                     "0", "800x600x24"},
+            options);
+        const std::string number = xvfb_->waitForLine("", 15s);
+        if (number.empty()) return failSetup("Xvfb did not start (see " + path("xvfb.log") + ")");
+        display_ = ":" + number;
         x_ = XOpenDisplay(display_.c_str());
         if (!x_) return failSetup("cannot connect to " + display_);
         return true;
     }
 
     static bool startTarget() {
-        int fds[2];
-        if (pipe(fds) != 0) return failSetup("pipe");
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[0], 0);
-        posix_spawn_file_actions_addclose(&actions, fds[1]);
         setenv("DISPLAY", display_.c_str(), 1);
         setenv("QT_QPA_PLATFORM", "xcb", 1);
-        setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
-        target_ = spawn({KEYTARGET_PATH, dir_ + "/state"}, &actions);
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[0]);
-        targetIn_ = fds[1];
-        fcntl(targetIn_, F_SETFD, FD_CLOEXEC);
-        if (target_ <= 0) return failSetup("cannot start " KEYTARGET_PATH);
+        setenv("XDG_RUNTIME_DIR", dir_->path().c_str(), 1);
+        target_ = std::make_unique<testing::Child>(std::vector<std::string>{KEYTARGET_PATH, path("state")});
         if (!waitUntil([] { return read().generation >= 0; }, 15s))
             return failSetup("the test window never got the input focus");
         ready_ = true;
@@ -153,7 +100,7 @@ protected:
 
     static Target read() {
         Target t;
-        std::ifstream in(dir_ + "/state", std::ios::binary);
+        std::ifstream in(path("state"), std::ios::binary);
         if (!in || !(in >> t.generation >> t.enters)) return Target{};
         in.get();
         std::ostringstream rest;
@@ -165,8 +112,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(ready_) << why_;
         ++generation_;
-        std::string line = "clear\n";
-        ASSERT_EQ(::write(targetIn_, line.data(), line.size()), ssize_t(line.size()));
+        target_->send("clear\n");
         ASSERT_TRUE(waitUntil([] { return read().generation == generation_; }))
             << "the test window did not clear";
     }
@@ -202,9 +148,10 @@ protected:
     X11KeystrokeSender sender_{display_};
     Action action_{sender_};
 
-    static inline std::string dir_, display_, why_;
-    static inline pid_t xvfb_ = -1, target_ = -1;
-    static inline int targetIn_ = -1, generation_ = 0;
+    static inline std::unique_ptr<testing::TempDir> dir_;
+    static inline std::unique_ptr<testing::Child> xvfb_, target_;
+    static inline std::string display_, why_;
+    static inline int generation_ = 0;
     static inline bool ready_ = false;
     static inline Display* x_ = nullptr;
 };
@@ -281,12 +228,8 @@ TEST_F(LiveKeys, SpareKeysAreBoundAnewOnlyOnceAtRest) {
     ASSERT_EQ(kept, 2);
 
     auto refused = [&](const char* id) {
-        try {
-            action_.doAction(id);
-        } catch (const RuntimeError& e) {
-            return e.number() == 5 && e.text().find("spare key codes") != std::string::npos;
-        }
-        return false;
+        const RuntimeError e = testing::errorOf([&] { action_.doAction(id); });
+        return e.number() == 5 && e.text().find("spare key codes") != std::string::npos;
     };
     action_.doAction("sendkeys:\x80-\x8A\x80");  // €-Š€: two bindings
     std::string first2 = arrived("€-Š€");
@@ -318,13 +261,9 @@ TEST_F(LiveKeys, OnlyTheExactPrefixTypes) {
 }
 
 TEST_F(LiveKeys, RejectedDescriptionTypesNothing) {
-    try {
-        action_.doAction("sendkeys:abc{FOO}");
-        ADD_FAILURE() << "accepted";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.number(), 5);
-        EXPECT_EQ(e.text(), "Invalid procedure call or argument: unknown key name {FOO}");
-    }
+    const RuntimeError e = testing::errorOf([&] { action_.doAction("sendkeys:abc{FOO}"); });
+    EXPECT_EQ(e.number(), 5);
+    EXPECT_EQ(e.text(), "Invalid procedure call or argument: unknown key name {FOO}");
     action_.doAction("sendkeys:z");
     EXPECT_EQ(arrived("z"), "z");
 }
@@ -335,12 +274,7 @@ TEST_F(LiveKeys, NoFocusedWindowIsAnError) {
     XGetInputFocus(x_, &focus, &revert);
     XSetInputFocus(x_, None, RevertToNone, CurrentTime);
     XSync(x_, False);
-    std::string text;
-    try {
-        action_.doAction("sendkeys:abc");
-    } catch (const RuntimeError& e) {
-        text = e.text();
-    }
+    const std::string text = testing::errorOf([&] { action_.doAction("sendkeys:abc"); }).text();
     XSetInputFocus(x_, focus, revert, CurrentTime);
     XSync(x_, False);
     EXPECT_EQ(text, "Device unavailable: keystrokes cannot be sent: no window has the input focus.");
@@ -416,13 +350,7 @@ protected:
             value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
     }
     static RuntimeError errorOf(const char* keys, const std::string& display = {}) {
-        X11KeystrokeSender sender(display);
-        try {
-            sender.sendKeys(keys, false);
-        } catch (const RuntimeError& e) {
-            return e;
-        }
-        return RuntimeError(-1, "no error");
+        return testing::errorOf([&] { X11KeystrokeSender(display).sendKeys(keys, false); });
     }
     std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
@@ -450,6 +378,19 @@ TEST_F(NoDisplay, MissingOrUnreachableDisplayIsNamed) {
 TEST_F(NoDisplay, DescriptionIsCheckedFirstAndEmptyOneNeedsNoDisplay) {
     EXPECT_EQ(errorOf("a}").number(), 5);
     EXPECT_EQ(errorOf("").number(), -1);
+}
+
+// The keysym tables need no display.
+TEST(X11Keysyms, CharactersAndNamedKeys) {
+    using namespace x11;
+    EXPECT_EQ(wantedFor(KeyEvent::character(U'a')), (Wanted{XK_a, 0x01000061}));
+    EXPECT_EQ(wantedFor(KeyEvent::character(U'\u20AC')), (Wanted{XK_EuroSign, 0x010020AC}));
+    EXPECT_EQ(wantedFor(KeyEvent::character(U'\u03A9')), (Wanted{0x010003A9, 0x010003A9}));
+    EXPECT_EQ(wantedFor(KeyEvent::tap(NamedKey::F12)).sym, XK_F12);
+    EXPECT_EQ(wantedFor(KeyEvent::tap(NamedKey::PageDown)).sym, XK_Next);
+    EXPECT_EQ(describe(wantedFor(KeyEvent::character(U'\u20AC'))), "'\xE2\x82\xAC'");
+    EXPECT_EQ(describe(wantedFor(KeyEvent::tap(NamedKey::Tab))), "the key Tab");
+    EXPECT_FALSE(typesKey(KeyEvent::press(Modifier::Shift)));
 }
 
 }  // namespace

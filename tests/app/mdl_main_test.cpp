@@ -12,6 +12,7 @@
 #include "library/library_file.h"
 #include "library/ocr.h"
 #include "serial/protocol.h"
+#include "support/temp_dir.h"
 
 namespace vostel {
 namespace {
@@ -37,19 +38,9 @@ struct ShellTest : ::testing::Test {
     FakeNaming naming{ev};
     FakeSender keys{ev};
     FakeClock clock;
-    fs::path dir;
-    fs::path file;
-    std::unique_ptr<mdlMain> shell;
-
-    void SetUp() override {
-        dir = fs::path(::testing::TempDir()) /
-              ("vostel-shell-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        file = dir / "irdata.txt";
-        shell = std::make_unique<mdlMain>(form, com, prompts, naming, keys, clock, file);
-    }
-    void TearDown() override { fs::remove_all(dir); }
+    testing::TempDir dir;
+    fs::path file = dir / "irdata.txt";
+    std::unique_ptr<mdlMain> shell = std::make_unique<mdlMain>(form, com, prompts, naming, keys, clock, file);
 
     void start() {
         prompts.answer = "5";

@@ -5,12 +5,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <algorithm>
-#include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <termios.h>
-#include <unistd.h>
 
 #include "app/frm_main.h"
 #include "display/picture_box.h"
@@ -20,6 +16,8 @@
 #include "modal.h"
 #include "serial/protocol.h"
 #include "serial/qt_serial_control.h"
+#include "support/ports_folder.h"
+#include "support/test_line.h"
 
 namespace vostel {
 namespace {
@@ -27,60 +25,13 @@ namespace {
 namespace fs = std::filesystem;
 using namespace test;
 
-// A ports folder of its own for the test, as $XDG_CONFIG_HOME/vostel/ports.
-struct PortsFolder {
-    fs::path config;
-    PortsFolder() {
-        config = fs::path(::testing::TempDir()) / ("vostel-ports-" + std::to_string(::getpid()));
-        fs::remove_all(config);
-        fs::create_directories(config / "vostel" / "ports");
-        ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-    }
-    ~PortsFolder() {
-        ::unsetenv("XDG_CONFIG_HOME");
-        fs::remove_all(config);
-    }
-    void link(int number, const fs::path& target) const {
-        fs::create_symlink(target, config / "vostel" / "ports" / ("com" + std::to_string(number)));
-    }
-};
-
-struct Line {
-    int master = -1;
-    std::string slave;
-    Line() {
-        master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-        EXPECT_GE(master, 0);
-        ::grantpt(master);
-        ::unlockpt(master);
-        slave = ::ptsname(master);
-        const int fd = ::open(slave.c_str(), O_RDWR | O_NOCTTY);
-        termios tio{};
-        ::tcgetattr(fd, &tio);
-        ::cfmakeraw(&tio);
-        ::tcsetattr(fd, TCSANOW, &tio);
-        ::close(fd);
-    }
-    ~Line() { ::close(master); }
-    void send(std::string_view bytes) const {
-        ASSERT_EQ(::write(master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-    }
-    std::string received(std::size_t count) const {
-        std::string got;
-        (void)QTest::qWaitFor(
-            [&] {
-                char buf[64];
-                const ssize_t n = ::read(master, buf, sizeof buf);
-                if (n > 0) got.append(buf, static_cast<std::size_t>(n));
-                return got.size() >= count;
-            },
-            3000);
-        return got;
-    }
+// The unit's end of the line, waiting with the event loop running.
+struct Line : testing::TestLine {
+    Line() : TestLine([](std::chrono::milliseconds ms) { QTest::qWait(static_cast<int>(ms.count())); }) {}
 };
 
 struct PtyFlow : ::testing::Test {
-    PortsFolder ports;
+    testing::PortsFolder ports;
     Events ev;
     QtSerialControl com;
     FakePrompts prompts{ev};
@@ -88,14 +39,14 @@ struct PtyFlow : ::testing::Test {
     FakeClock clock;
     dlgSignal naming;
     frmMain form;
-    fs::path file = ports.config / "irdata.txt";
+    fs::path file = ports.config() / "irdata.txt";
     mdlMain shell{form, com, prompts, naming, keys, clock, file};
     PtyFlow() { form.attach(shell); }
 };
 
 TEST_F(PtyFlow, PacketsOnTheLineAreDrawnRecordedAndRecognised) {
     Line line;
-    ports.link(7, line.slave);
+    ports.link(7, line.slavePath());
     writeLibraryFile(file, {{Packet{100, 100, 100}, "Play"}});
     prompts.answer = "7";
     bool visibleDuringPrompt = false, tickingDuringPrompt = true;
@@ -107,7 +58,7 @@ TEST_F(PtyFlow, PacketsOnTheLineAreDrawnRecordedAndRecognised) {
     EXPECT_TRUE(visibleDuringPrompt);
     EXPECT_FALSE(tickingDuringPrompt);
     EXPECT_TRUE(form.Timer1->isActive());
-    EXPECT_EQ(line.received(7), protocol::kInitCommand);
+    EXPECT_EQ(line.receive(7), protocol::kInitCommand);
     QTest::mouseClick(form.btnLoadIRData, Qt::LeftButton);
     ASSERT_TRUE(prompts.boxes.empty());
 
@@ -144,7 +95,7 @@ TEST_F(PtyFlow, PacketsOnTheLineAreDrawnRecordedAndRecognised) {
 }
 
 TEST_F(PtyFlow, PortThatCannotBeOpenedEndsStartUpWithTheDevice) {
-    const fs::path absent = ports.config / "no-such-device";
+    const fs::path absent = ports.config() / "no-such-device";
     ports.link(9, absent);
     prompts.answer = "9";
     EXPECT_EQ(shell.startUp(), mdlMain::StartResult::Failed);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "runtime/error.h"
+#include "support/errors.h"
 
 using namespace vostel;
 
@@ -73,12 +74,7 @@ TEST(Fifo, AFullQueueRefusesTheNextValueWhole) {
     FIFO q;
     for (int i = 0; i < 32767; ++i) q.addElement(Packet{static_cast<int16_t>(i % 255), 0, 0});
     EXPECT_EQ(q.getSize(), 32767);
-    try {
-        q.addElement(A);
-        FAIL() << "no overflow";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.number(), 6);
-    }
+    EXPECT_EQ(vostel::testing::errorOf([&] { q.addElement(A); }).number(), 6);
     EXPECT_EQ(q.getSize(), 32767);
     for (int i = 0; i < 32767; ++i) ASSERT_EQ(q.getElement(), (Packet{static_cast<int16_t>(i % 255), 0, 0}));
     EXPECT_TRUE(q.isEmpty());

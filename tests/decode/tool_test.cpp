@@ -1,68 +1,30 @@
 // Runs the real vostel-tool binary on files and standard input.
-#include <sys/wait.h>
-
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "support/process.h"
+#include "support/temp_dir.h"
+
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
-void writeFile(const std::string& path, const std::string& data) {
-    std::ofstream(path, std::ios::binary) << data;
-}
+using Result = vostel::testing::RunResult;
+using vostel::testing::readBytes;
 
 class DecodeTool : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/vostel-decode-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
-    }
-    void TearDown() override { std::system(("rm -rf " + quote(dir_)).c_str()); }
-
     std::string file(const std::string& name, const std::string& data) {
-        std::string path = dir_ + "/" + name;
-        writeFile(path, data);
-        return path;
+        vostel::testing::writeBytes(dir_ / name, data);
+        return (dir_ / name).string();
     }
 
     // vostel-tool decode ARGS, with `input` on standard input.
-    Result decode(const std::vector<std::string>& args, const std::string& input = "") {
-        std::string cmd = quote(VOSTEL_TOOL) + " decode";
-        for (const auto& a : args) cmd.append(" ").append(quote(a));
-        cmd.append(" <").append(quote(file("stdin", input)));
-        cmd.append(" >").append(quote(dir_ + "/out"));
-        cmd.append(" 2>").append(quote(dir_ + "/err"));
-        Result r;
-        int w = std::system(cmd.c_str());
-        r.status = WIFEXITED(w) ? WEXITSTATUS(w) : -1;
-        r.out = readFile(dir_ + "/out");
-        r.err = readFile(dir_ + "/err");
-        return r;
+    static Result decode(std::vector<std::string> args, const std::string& input = "") {
+        args.insert(args.begin(), {VOSTEL_TOOL, "decode"});
+        return vostel::testing::run(args, input);
     }
 
-    std::string dir_;
+    vostel::testing::TempDir dir_;
 };
 
 const std::string kErr0 = "error 0 (Application-defined or object-defined error)";
@@ -132,20 +94,20 @@ TEST_F(DecodeTool, TheSampleCaptures) {
         Result r = decode(args);
         EXPECT_EQ(r.status, 0) << name;
         EXPECT_EQ(r.err, "") << name;
-        EXPECT_EQ(r.out, readFile(std::string(VOSTEL_TEST_DATA) + "/" + name + ".expected")) << name;
+        EXPECT_EQ(r.out, readBytes(std::string(VOSTEL_TEST_DATA) + "/" + name + ".expected")) << name;
         EXPECT_EQ(r.out.rfind("chunk 1: " + kErr0 + "\n", 0), 0u) << name;
     }
 }
 
 TEST_F(DecodeTool, UnreadableInputGivesOneLineAndAFailure) {
     auto oneLine = [](const std::string& s) { return !s.empty() && s.find('\n') == s.size() - 1; };
-    Result r = decode({dir_ + "/missing.bin"});
+    Result r = decode({(dir_ / "missing.bin").string()});
     EXPECT_NE(r.status, 0);
     EXPECT_EQ(r.out, "");
     EXPECT_TRUE(oneLine(r.err)) << r.err;
     EXPECT_NE(r.err.find("missing.bin"), std::string::npos);
 
-    r = decode({dir_});
+    r = decode({dir_.path().string()});
     EXPECT_NE(r.status, 0);
     EXPECT_TRUE(oneLine(r.err)) << r.err;
 

@@ -1,7 +1,6 @@
 // The real drawing area, on Qt's offscreen platform.
 #include "display/picture_box.h"
 
-#include <QApplication>
 #include <QImage>
 #include <gtest/gtest.h>
 
@@ -99,10 +98,3 @@ TEST(PictureBox, WrapClearsAfterRow368) {
 
 }  // namespace
 }  // namespace vostel
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

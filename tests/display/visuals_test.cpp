@@ -4,6 +4,7 @@
 
 #include "recording_surface.h"
 #include "runtime/error.h"
+#include "support/errors.h"
 
 namespace vostel {
 namespace {
@@ -11,14 +12,7 @@ namespace {
 using Ops = std::vector<std::string>;
 using test::RecordingSurface;
 
-int errorNumber(auto&& call) {
-    try {
-        call();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return -1;
-}
+int errorNumber(auto&& call) { return testing::errorOf(call).number(); }
 
 struct VisualsTest : ::testing::Test {
     RecordingSurface area;

@@ -10,9 +10,11 @@
 #include <gtest/gtest.h>
 
 #include "runtime/error.h"
+#include "support/errors.h"
 #include "support/temp_dir.h"
 
 using namespace vostel;
+using vostel::testing::errorOf;
 using vostel::testing::kWorkedExample;
 using vostel::testing::withFileSizeLimit;
 
@@ -29,16 +31,6 @@ SignalLibrary sample() {
     return {{Packet{10, 200, 35}, "on"}, {Packet{-32768, 0, 32767}, "off"}, {Packet{}, "   "}};
 }
 
-// The RuntimeError a call raises (number -1 when it raises none).
-template <class F>
-RuntimeError errorOf(F f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e;
-    }
-    return RuntimeError(-1, "no error");
-}
 
 }  // namespace
 

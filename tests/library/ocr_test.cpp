@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "runtime/error.h"
+#include "support/errors.h"
 #include "support/temp_dir.h"
 
 using namespace vostel;
@@ -43,15 +44,7 @@ protected:
     }
 };
 
-template <class F>
-int errorNumber(F f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return -1;
-}
+int errorNumber(auto&& f) { return vostel::testing::errorOf(f).number(); }
 
 // The element rule, one element at a time.
 bool referenceMatch(const Packet& a, const Packet& b) {

@@ -1,11 +1,8 @@
 // Runs the real vostel-tool on real files in a temporary working directory.
-#include <sys/wait.h>
-
-#include <cstdlib>
-
 #include <gtest/gtest.h>
 
 #include "library/library_file.h"
+#include "support/process.h"
 #include "support/temp_dir.h"
 
 using namespace vostel;
@@ -13,34 +10,15 @@ using vostel::testing::kWorkedExample;
 
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string shellQuote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
+using Result = vostel::testing::RunResult;
 
 class ToolTest : public vostel::testing::TempDirTest {
 protected:
-    // `out` is where standard output goes.
-    Result run(const std::vector<std::string>& args, const std::string& input = "",
-               const std::string& out = ".stdout") {
-        writeBytes(".stdin", input);
-        std::string cmd = shellQuote(VOSTEL_TOOL);
-        for (const auto& a : args) cmd += " " + shellQuote(a);
-        cmd += " <.stdin >" + out + " 2>.stderr";
-        int rc = std::system(cmd.c_str());
-        Result r;
-        r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-        r.out = readBytes(".stdout");
-        r.err = readBytes(".stderr");
-        for (const char* f : {".stdin", ".stdout", ".stderr"}) std::filesystem::remove(f);
-        return r;
+    // vostel-tool ARGS in the test's folder; standard output goes to `outFile` when named.
+    static Result run(std::vector<std::string> args, const std::string& input = "",
+                      const std::string& outFile = "") {
+        args.insert(args.begin(), VOSTEL_TOOL);
+        return vostel::testing::run(args, input, outFile);
     }
 
     // A failure: status 2, one line on standard error mentioning `needle`, nothing on standard output.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "runtime/checked16.h"
+#include "support/errors.h"
 
 using namespace vostel;
 
@@ -31,14 +32,7 @@ TEST(Checked16, RaisesOverflowAtTheEdges) {
     EXPECT_EQ(add16(32766, 1), 32767);
     EXPECT_EQ(sub16(-32767, 1), -32768);
     EXPECT_EQ(abs16(-32767), 32767);
-    auto overflows = [](auto f) {
-        try {
-            f();
-        } catch (const RuntimeError& e) {
-            return e.number() == 6;
-        }
-        return false;
-    };
+    auto overflows = [](auto f) { return vostel::testing::errorOf(f).number() == 6; };
     EXPECT_TRUE(overflows([] { add16(32767, 1); }));
     EXPECT_TRUE(overflows([] { sub16(-32768, 1); }));
     EXPECT_TRUE(overflows([] { abs16(-32768); }));

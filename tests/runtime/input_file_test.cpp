@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "runtime/error.h"
+#include "support/errors.h"
 #include "support/temp_dir.h"
 
 using namespace vostel;
@@ -14,12 +15,7 @@ namespace {
 class InputFileTest : public vostel::testing::TempDirTest {};
 
 RuntimeError openError(const std::filesystem::path& path) {
-    try {
-        InputFile file(path);
-    } catch (const RuntimeError& e) {
-        return e;
-    }
-    return RuntimeError(-1, "opened");
+    return vostel::testing::errorOf([&] { InputFile file(path); });
 }
 
 }  // namespace

@@ -1,26 +1,18 @@
 #include "runtime/val.h"
 
 #include <cmath>
-#include <optional>
 
 #include <gtest/gtest.h>
 
 #include "runtime/error.h"
+#include "support/errors.h"
 
 using namespace vostel;
 
 namespace {
 
-// The error number `f` raises, or nothing.
-template <class F>
-std::optional<int> errorOf(F f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return std::nullopt;
-}
+// The error number `f` raises, or -1.
+int errorNumber(auto&& f) { return vostel::testing::errorOf(f).number(); }
 
 }  // namespace
 
@@ -68,9 +60,9 @@ TEST(Val, Exponents) {
     EXPECT_EQ(Val("1eA"), 1);
     EXPECT_EQ(Val("1e+"), 1);
     EXPECT_EQ(Val("0e999999999999"), 0);
-    EXPECT_EQ(errorOf([] { Val("1e400"); }), 6);
-    EXPECT_EQ(errorOf([] { Val("-1e400"); }), 6);
-    EXPECT_EQ(errorOf([] { Val("0.000001e315"); }), 6);
+    EXPECT_EQ(errorNumber([] { Val("1e400"); }), 6);
+    EXPECT_EQ(errorNumber([] { Val("-1e400"); }), 6);
+    EXPECT_EQ(errorNumber([] { Val("0.000001e315"); }), 6);
     EXPECT_EQ(Val("0.000001e313"), 1e307);
     EXPECT_EQ(Val("1e-400"), 0);
     EXPECT_EQ(Val("123456e-330"), 0);
@@ -95,18 +87,18 @@ TEST(Val, HexadecimalAndOctal) {
     EXPECT_EQ(Val("&O177777"), -1);
     EXPECT_EQ(Val("&O177777%"), -1);
     EXPECT_EQ(Val("&O78"), 7);
-    EXPECT_EQ(errorOf([] { Val("&H1FFFFFFFF"); }), 6);
-    EXPECT_EQ(errorOf([] { Val("&H10000%"); }), 6);
+    EXPECT_EQ(errorNumber([] { Val("&H1FFFFFFFF"); }), 6);
+    EXPECT_EQ(errorNumber([] { Val("&H10000%"); }), 6);
 }
 
 TEST(Val, TypeSuffixes) {
     EXPECT_EQ(Val("50%"), 50);
     EXPECT_EQ(Val("-32768%"), -32768);
     EXPECT_EQ(Val("70000&"), 70000);
-    EXPECT_EQ(errorOf([] { Val("50.5%"); }), 13);
-    EXPECT_EQ(errorOf([] { Val("1.5&"); }), 13);
-    EXPECT_EQ(errorOf([] { Val("32768%"); }), 6);
-    EXPECT_EQ(errorOf([] { Val("2147483648&"); }), 6);
+    EXPECT_EQ(errorNumber([] { Val("50.5%"); }), 13);
+    EXPECT_EQ(errorNumber([] { Val("1.5&"); }), 13);
+    EXPECT_EQ(errorNumber([] { Val("32768%"); }), 6);
+    EXPECT_EQ(errorNumber([] { Val("2147483648&"); }), 6);
 }
 
 TEST(Cint, RoundsToNearestTiesToEven) {
@@ -119,5 +111,5 @@ TEST(Cint, RoundsToNearestTiesToEven) {
 
 TEST(Cint, RaisesOverflowOutsideTheRange) {
     for (double x : {32767.5, 32768.0, -32768.51, 1e300, -1e300, std::nan(""), HUGE_VAL})
-        EXPECT_EQ(errorOf([x] { cint(x); }), 6) << x;
+        EXPECT_EQ(errorNumber([x] { cint(x); }), 6) << x;
 }

@@ -6,10 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -17,6 +15,9 @@
 #include "serial/port_links.h"
 #include "serial/port_report.h"
 #include "serial/serial_devices.h"
+#include "support/ports_folder.h"
+#include "support/process.h"
+#include "support/test_line.h"
 
 namespace vostel {
 namespace {
@@ -24,62 +25,29 @@ namespace {
 namespace fs = std::filesystem;
 using Kind = DeviceAccess::Kind;
 
-// The slave side of a pseudo-terminal, held open by its master.
-class Pty {
-public:
-    Pty() : master_(::posix_openpt(O_RDWR | O_NOCTTY)) {
-        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
-            throw std::runtime_error("no pty");
-        slave_ = ::ptsname(master_);
-    }
-    ~Pty() { ::close(master_); }
-    Pty(const Pty&) = delete;
-    Pty& operator=(const Pty&) = delete;
-    const fs::path& slave() const { return slave_; }
+// The real vostel-tool with the test's ports folder; a refusal is exit 2
+// with one line naming `needle` and nothing on standard output.
+testing::RunResult tool(const std::vector<std::string>& args) {
+    std::vector<std::string> command{VOSTEL_TOOL};
+    command.insert(command.end(), args.begin(), args.end());
+    return testing::run(command);
+}
 
-private:
-    int master_;
-    fs::path slave_;
-};
+void expectRefused(const std::vector<std::string>& args, const std::string& needle) {
+    SCOPED_TRACE(args.size() > 1 ? args[0] + " " + args[1] : args[0]);
+    const testing::RunResult r = tool(args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+    EXPECT_NE(r.err.find(needle), std::string::npos) << r.err;
+}
 
 class PortsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vostel-ports-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        home_ = pattern;
-        ::setenv("XDG_CONFIG_HOME", home_.c_str(), 1);
-        folder_ = portsFolder();
-    }
-    void TearDown() override { fs::remove_all(home_); }
+    fs::path com(int n) const { return ports_.path() / ("com" + std::to_string(n)); }
 
-    struct Result {
-        int status = -1;
-        std::string out, err;
-    };
-    Result tool(const std::string& args) {
-        const fs::path out = home_ / "out", err = home_ / "err";
-        const int rc = std::system((std::string(VOSTEL_TOOL) + " " + args + " >" + out.string() + " 2>" +
-                                    err.string() + " </dev/null")
-                                       .c_str());
-        return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, read(out), read(err)};
-    }
-    // A refusal: exit 2, one line naming `needle`, nothing on standard output.
-    void expectRefused(const std::string& args, const std::string& needle) {
-        SCOPED_TRACE(args);
-        const Result r = tool(args);
-        EXPECT_EQ(r.status, 2);
-        EXPECT_EQ(r.out, "");
-        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
-        EXPECT_NE(r.err.find(needle), std::string::npos) << r.err;
-    }
-    static std::string read(const fs::path& file) {
-        std::ifstream in(file, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-    fs::path com(int n) const { return folder_ / ("com" + std::to_string(n)); }
-
-    fs::path home_, folder_;
+    testing::PortsFolder ports_;
+    testing::TestLine unit_;
 };
 
 TEST(AccessTest, JudgedLikeTheKernelChecksThePermissionBits) {
@@ -110,85 +78,81 @@ TEST(AccessTest, JudgedLikeTheKernelChecksThePermissionBits) {
 // without root the test cannot give a device to a group it is not in.
 TEST(AccessTest, RealDeviceOfAnotherGroupNeedsThatGroup) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to hand the device to the group dialout";
-    Pty unit;
-    ASSERT_EQ(::chown(unit.slave().c_str(), 0, 20), 0);
-    ASSERT_EQ(::chmod(unit.slave().c_str(), 0660), 0);
+    testing::TestLine unit;
+    ASSERT_EQ(::chown(unit.slavePath().c_str(), 0, 20), 0);
+    ASSERT_EQ(::chmod(unit.slavePath().c_str(), 0660), 0);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
         if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
-        const DeviceAccess access = accessOf(unit.slave());
-        const bool opens = ::open(unit.slave().c_str(), O_RDWR | O_NOCTTY) >= 0;
+        const DeviceAccess access = accessOf(unit.slavePath());
+        const bool opens = ::open(unit.slavePath().c_str(), O_RDWR | O_NOCTTY) >= 0;
         ::_exit(access.kind == Kind::JoinGroup && access.group == "dialout" && !opens ? 0 : 1);
     }
     int status = 0;
     ::waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
-    EXPECT_EQ(accessOf(unit.slave()).kind, Kind::Allowed);
+    EXPECT_EQ(accessOf(unit.slavePath()).kind, Kind::Allowed);
 }
 
 TEST_F(PortsTest, LinkMakesRefusesAndUnlinkRemoves) {
-    Pty unit;
-    ASSERT_FALSE(fs::exists(folder_));
-    EXPECT_EQ(tool("link 3 " + unit.slave().string()).status, 0);
-    EXPECT_EQ(fs::read_symlink(com(3)), unit.slave()) << "the folder is made when needed";
+    fs::remove(ports_.path());
+    EXPECT_EQ(tool({"link", "3", unit_.slavePath()}).status, 0);
+    EXPECT_EQ(fs::read_symlink(com(3)), unit_.slavePath()) << "the folder is made when needed";
     EXPECT_EQ(portPath(3), com(3));
 
-    expectRefused("link 3 /dev/null", "--force");
-    EXPECT_EQ(fs::read_symlink(com(3)), unit.slave()) << "a refused link leaves the old one";
-    EXPECT_EQ(tool("link 3 /dev/null --force").status, 0);
+    expectRefused({"link", "3", "/dev/null"}, "--force");
+    EXPECT_EQ(fs::read_symlink(com(3)), unit_.slavePath()) << "a refused link leaves the old one";
+    EXPECT_EQ(tool({"link", "3", "/dev/null", "--force"}).status, 0);
     EXPECT_EQ(fs::read_symlink(com(3)), "/dev/null");
 
-    const fs::path file = home_ / "plain-file";
+    const fs::path file = ports_.config() / "plain-file";
     std::ofstream(file) << "x";
-    expectRefused("link 4 " + file.string(), "not a character device");
-    expectRefused("link 4 " + home_.string(), "not a character device");
-    expectRefused("link 4 /dev/no-such-device", "No such file or directory");
-    for (const char* number : {"0", "256", "-1", "3x", "''"})
-        expectRefused(std::string("link ") + number + " /dev/null", "1 to 255");
+    expectRefused({"link", "4", file}, "not a character device");
+    expectRefused({"link", "4", ports_.config()}, "not a character device");
+    expectRefused({"link", "4", "/dev/no-such-device"}, "No such file or directory");
+    for (const char* number : {"0", "256", "-1", "3x", ""})
+        expectRefused({"link", number, "/dev/null"}, "1 to 255");
     EXPECT_FALSE(fs::is_symlink(com(4)));
 
-    EXPECT_EQ(tool("unlink 3").status, 0);
+    EXPECT_EQ(tool({"unlink", "3"}).status, 0);
     EXPECT_FALSE(fs::is_symlink(com(3)));
     EXPECT_TRUE(fs::exists("/dev/null"));
-    expectRefused("unlink 3", "no link");
+    expectRefused({"unlink", "3"}, "no link");
     fs::create_directories(com(5));
-    expectRefused("unlink 5", "not a link");
-    expectRefused("link 5 /dev/null --force", "not a link");
+    expectRefused({"unlink", "5"}, "not a link");
+    expectRefused({"link", "5", "/dev/null", "--force"}, "not a link");
     EXPECT_TRUE(fs::is_directory(com(5))) << "only links are removed or replaced";
 }
 
 TEST_F(PortsTest, LinkPrefersTheStableName) {
-    Pty unit;
-    const fs::path byId = home_ / "by-id";
+    const fs::path byId = ports_.config() / "by-id";
     fs::create_directories(byId);
     const fs::path stable = byId / "usb-Maker_Adapter_A1B2-if00-port0";
-    fs::create_symlink(unit.slave(), stable);
+    fs::create_symlink(unit_.slavePath(), stable);
     fs::create_symlink("/dev/null", byId / "usb-Other");
-    EXPECT_EQ(linkPort(7, unit.slave(), false, folder_, byId), stable);
+    EXPECT_EQ(linkPort(7, unit_.slavePath(), false, ports_.path(), byId), stable);
     EXPECT_EQ(fs::read_symlink(com(7)), stable);
     EXPECT_EQ(stableName("/dev/zero", byId), fs::path());
 }
 
 TEST_F(PortsTest, ListingMarksDanglingAndPseudoTerminalLinks) {
-    Pty unit;
-    fs::create_directories(folder_);
     fs::create_symlink("/dev/ttyUSB97", com(2));
-    fs::create_symlink(unit.slave(), com(12));
+    fs::create_symlink(unit_.slavePath(), com(12));
     fs::create_symlink("/dev/null", com(4));
-    fs::create_symlink("/dev/null", folder_ / "com04");  // not a name any port number gives
+    fs::create_symlink("/dev/null", ports_.path() / "com04");  // not a name any port number gives
 
-    const std::vector<PortLink> links = scanPortsFolder(folder_);
+    const std::vector<PortLink> links = scanPortsFolder(ports_.path());
     ASSERT_EQ(links.size(), 3u);
     EXPECT_EQ(links[0].state, PortLink::State::Dangling);
     EXPECT_EQ(links[1].state, PortLink::State::Device);
     EXPECT_EQ(links[2].state, PortLink::State::PseudoTerminal);
 
-    const Result r = tool("ports");
+    const testing::RunResult r = tool({"ports"});
     EXPECT_EQ(r.status, 0) << r.err;
     const std::size_t two = r.out.find("port 2: com2 -> /dev/ttyUSB97, which points nowhere");
     const std::size_t twelve =
-        r.out.find("port 12: com12 -> " + unit.slave().string() + ", a pseudo-terminal");
+        r.out.find("port 12: com12 -> " + unit_.slavePath() + ", a pseudo-terminal");
     EXPECT_NE(two, std::string::npos) << r.out;
     EXPECT_NE(twelve, std::string::npos) << r.out;
     EXPECT_LT(two, twelve) << "sorted by port number";

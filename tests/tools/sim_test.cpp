@@ -3,8 +3,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -20,8 +18,9 @@
 
 #include "library/library_file.h"
 #include "serial/protocol.h"
-
-extern char** environ;
+#include "support/process.h"
+#include "support/temp_dir.h"
+#include "support/test_line.h"
 
 namespace {
 
@@ -29,106 +28,25 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-struct TempDir {
-    fs::path path;
-    TempDir() {
-        std::string t = (fs::temp_directory_path() / "vostel-sim-test-XXXXXX").string();
-        path = ::mkdtemp(t.data());
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-};
+using vostel::testing::TempDir;
 
-// A vostel-sim process with its standard input and output on pipes.
-class Sim {
+// vostel-sim with its ports folder under `config`; standard input is `terminal` when given.
+class Sim : public vostel::testing::Child {
 public:
-    // With `terminal`, the emulator's standard input is that terminal instead of a pipe.
-    Sim(const fs::path& config, std::vector<std::string> args, int terminal = -1) {
-        int in[2], out[2];
-        if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
-        posix_spawn_file_actions_t fa;
-        posix_spawn_file_actions_init(&fa);
-        posix_spawn_file_actions_adddup2(&fa, terminal >= 0 ? terminal : in[0], 0);
-        posix_spawn_file_actions_adddup2(&fa, out[1], 1);
-        posix_spawn_file_actions_adddup2(&fa, out[1], 2);
-        args.insert(args.begin(), VOSTEL_SIM);
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        std::vector<std::string> envText{"XDG_CONFIG_HOME=" + config.string(), "HOME=" + config.string(),
-                                         "PATH=/usr/bin:/bin"};
-        std::vector<char*> env;
-        for (auto& e : envText) env.push_back(e.data());
-        env.push_back(nullptr);
-        if (posix_spawn(&pid_, VOSTEL_SIM, &fa, nullptr, argv.data(), env.data()) != 0)
-            throw std::runtime_error("spawn");
-        posix_spawn_file_actions_destroy(&fa);
-        ::close(in[0]);
-        ::close(out[1]);
-        stdin_ = in[1];
-        stdout_ = out[0];
-    }
-    ~Sim() {
-        if (stdin_ >= 0) ::close(stdin_);
-        if (pid_ > 0 && !exited_) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        ::close(stdout_);
-    }
-
-    // The next line of output that contains `needle` (skipping others), or ""
-    // after `timeout`.
-    std::string waitForLine(const std::string& needle, std::chrono::milliseconds timeout = 5s) {
-        auto end = Clock::now() + timeout;
-        for (;;) {
-            std::size_t nl;
-            while ((nl = buffer_.find('\n')) != std::string::npos) {
-                std::string line = buffer_.substr(0, nl);
-                buffer_.erase(0, nl + 1);
-                all_ += line + "\n";
-                if (line.find(needle) != std::string::npos) return line;
-            }
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
-            if (left <= 0) return {};
-            pollfd p{stdout_, POLLIN, 0};
-            if (::poll(&p, 1, static_cast<int>(left)) <= 0) continue;
-            char buf[4096];
-            ssize_t n = ::read(stdout_, buf, sizeof buf);
-            if (n <= 0) return {};
-            buffer_.append(buf, static_cast<std::size_t>(n));
-        }
-    }
-    void send(const std::string& text) {
-        ASSERT_EQ(::write(stdin_, text.data(), text.size()), ssize_t(text.size()));
-    }
-    void signal(int sig) { ::kill(pid_, sig); }
-    // The exit status, or -1 when it has not ended within `timeout`.
-    int wait(std::chrono::milliseconds timeout = 5s) {
-        auto end = Clock::now() + timeout;
-        int status = 0;
-        while (Clock::now() < end) {
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-                exited_ = true;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            ::usleep(10000);
-        }
-        return -1;
-    }
-    // Everything printed so far, as far as waitForLine has read it.
-    std::string output() {
-        waitForLine("\x01", 100ms);
-        return all_ + buffer_;
-    }
+    Sim(const fs::path& config, std::vector<std::string> args, int terminal = -1)
+        : Child(withProgram(std::move(args)), options(config, terminal)) {}
 
 private:
-    pid_t pid_ = -1;
-    int stdin_ = -1, stdout_ = -1;
-    bool exited_ = false;
-    std::string buffer_, all_;
+    static std::vector<std::string> withProgram(std::vector<std::string> args) {
+        args.insert(args.begin(), VOSTEL_SIM);
+        return args;
+    }
+    static Options options(const fs::path& config, int terminal) {
+        Options o;
+        o.env = {"XDG_CONFIG_HOME=" + config.string(), "HOME=" + config.string(), "PATH=/usr/bin:/bin"};
+        o.stdinFd = terminal;
+        return o;
+    }
 };
 
 // The program's end of the line: the port link opened in raw mode.
@@ -201,11 +119,11 @@ std::vector<int> listedDurations(const fs::path& config, const std::string& butt
 class SimTest : public ::testing::Test {
 protected:
     TempDir dir;
-    fs::path ports() const { return dir.path / "vostel" / "ports"; }
+    fs::path ports() const { return dir.path() / "vostel" / "ports"; }
 };
 
 TEST_F(SimTest, LinksItsLineAsAPortPrintsWhatTheProgramSendsAndSendsPackets) {
-    Sim sim(dir.path, {"--port", "3", "--play", "init,power"});
+    Sim sim(dir.path(), {"--port", "3", "--play", "init,power"});
     std::string first = sim.waitForLine("port prompt");
     EXPECT_NE(first.find("type 3 "), std::string::npos) << first;
     fs::path link = ports() / "com3";
@@ -220,7 +138,7 @@ TEST_F(SimTest, LinksItsLineAsAPortPrintsWhatTheProgramSendsAndSendsPackets) {
     port.write(std::string(vostel::protocol::kInitCommand));
     EXPECT_EQ(sim.waitForLine("received:"), "received: 41 54 56 31 51 30 0d");
 
-    std::vector<int> power = listedDurations(dir.path, "power");
+    std::vector<int> power = listedDurations(dir.path(), "power");
     ASSERT_GE(power.size(), 30u);
     ASSERT_LE(power.size(), 100u);
     std::string packet = joined(port.read(power.size() + 2));
@@ -235,7 +153,7 @@ TEST_F(SimTest, LinksItsLineAsAPortPrintsWhatTheProgramSendsAndSendsPackets) {
 }
 
 TEST_F(SimTest, DemoButtonsAreRealisticAndNeverMistakenForEachOther) {
-    Sim sim(dir.path, {"--list"});
+    Sim sim(dir.path(), {"--list"});
     std::vector<std::pair<std::string, std::vector<int>>> buttons;
     for (std::string line; !(line = sim.waitForLine(" ", 2s)).empty();) {
         std::istringstream in(line);
@@ -265,8 +183,8 @@ TEST_F(SimTest, DemoButtonsAreRealisticAndNeverMistakenForEachOther) {
 }
 
 TEST_F(SimTest, SendsAtTheLineRateAndRepeatsAHeldButtonEvery110Ms) {
-    std::vector<int> volUp = listedDurations(dir.path, "vol+");
-    Sim sim(dir.path, {"--play", "init,vol+x3", "--jitter", "0"});
+    std::vector<int> volUp = listedDurations(dir.path(), "vol+");
+    Sim sim(dir.path(), {"--play", "init,vol+x3", "--jitter", "0"});
     ASSERT_FALSE(sim.waitForLine("port prompt").empty());
     Port port(ports() / "com1");
     ASSERT_TRUE(port.ok());
@@ -306,8 +224,8 @@ TEST_F(SimTest, SendsAtTheLineRateAndRepeatsAHeldButtonEvery110Ms) {
 }
 
 TEST_F(SimTest, ALoopedScheduleWaitsForTheProgramOnlyOnce) {
-    std::size_t size = listedDurations(dir.path, "mute").size() + 2;
-    Sim sim(dir.path, {"--play", "init, mute, 100ms", "--loop"});
+    std::size_t size = listedDurations(dir.path(), "mute").size() + 2;
+    Sim sim(dir.path(), {"--play", "init, mute, 100ms", "--loop"});
     ASSERT_FALSE(sim.waitForLine("port prompt").empty());
     Port port(ports() / "com1");
     EXPECT_TRUE(port.read(1, 300ms).empty());
@@ -317,7 +235,7 @@ TEST_F(SimTest, ALoopedScheduleWaitsForTheProgramOnlyOnce) {
 
 TEST_F(SimTest, RemovesItsLinkOnSigtermAndOnCtrlC) {
     for (int sig : {SIGTERM, SIGINT}) {
-        Sim sim(dir.path, {"--port", "2", "--play", "init"});
+        Sim sim(dir.path(), {"--port", "2", "--play", "init"});
         ASSERT_FALSE(sim.waitForLine("port prompt").empty());
         ASSERT_TRUE(fs::is_symlink(ports() / "com2"));
         sim.signal(sig);
@@ -332,16 +250,16 @@ TEST_F(SimTest, TakesTheLowestFreePortAndReusesOnlyLinksLeftByADeadEmulator) {
     fs::create_symlink("/dev/pts/99999", ports() / "com2");  // left by a killed emulator
     fs::create_symlink("/dev/ttyUSB7", ports() / "com4");    // a receiver that is unplugged
     {
-        Sim sim(dir.path, {"--play", "init"});
+        Sim sim(dir.path(), {"--play", "init"});
         EXPECT_NE(sim.waitForLine("port prompt").find("type 2 "), std::string::npos);
         EXPECT_NE(fs::read_symlink(ports() / "com2").string(), "/dev/pts/99999");
-        Sim second(dir.path, {"--play", "init"});
+        Sim second(dir.path(), {"--play", "init"});
         EXPECT_NE(second.waitForLine("port prompt").find("type 3 "), std::string::npos);
     }
     EXPECT_EQ(fs::read_symlink(ports() / "com1"), "/dev/null");
     EXPECT_EQ(fs::read_symlink(ports() / "com4"), "/dev/ttyUSB7");
 
-    Sim taken(dir.path, {"--port", "4"});
+    Sim taken(dir.path(), {"--port", "4"});
     EXPECT_NE(taken.waitForLine("already exists").find("com4 already exists"), std::string::npos);
     EXPECT_EQ(taken.wait(), 1);
     EXPECT_EQ(fs::read_symlink(ports() / "com4"), "/dev/ttyUSB7");
@@ -366,31 +284,31 @@ TEST_F(SimTest, BadOptionsAndAnUnusablePortsFolderEndWithOneClearLine) {
         {{"--raw", "/"}, "/ is a folder, not a file", 1},
     };
     for (const Case& c : cases) {
-        Sim sim(dir.path, c.args);
+        Sim sim(dir.path(), c.args);
         EXPECT_EQ(sim.wait(), c.status) << c.args[0];
         std::string out = sim.output();
         EXPECT_NE(out.find(c.message), std::string::npos) << out;
         EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
     }
-    Sim help(dir.path, {"--help"});
+    Sim help(dir.path(), {"--help"});
     EXPECT_EQ(help.wait(), 0);
     std::string usage = help.output();
     EXPECT_EQ(usage.rfind("usage: vostel-sim", 0), 0u) << usage;
     EXPECT_NE(usage.find("NAMExK"), std::string::npos) << usage;
 
-    std::ofstream(dir.path / "file") << "not a folder";
-    Sim sim(dir.path / "file", {"--play", "init"});
+    std::ofstream(dir.path() / "file") << "not a folder";
+    Sim sim(dir.path() / "file", {"--play", "init"});
     EXPECT_EQ(sim.wait(), 1);
     std::string out = sim.output();
-    EXPECT_NE(out.find("cannot use the ports folder " + (dir.path / "file" / "vostel" / "ports").string()),
+    EXPECT_NE(out.find("cannot use the ports folder " + (dir.path() / "file" / "vostel" / "ports").string()),
               std::string::npos)
         << out;
 }
 
 TEST_F(SimTest, ReplaysARawCaptureAfterTheInitialisationCommand) {
     std::string capture = "\x12\xFE\x10\x20\x30\xFF\xFE\x05";
-    std::ofstream(dir.path / "capture.bin", std::ios::binary) << capture;
-    Sim sim(dir.path, {"--raw", (dir.path / "capture.bin").string()});
+    std::ofstream(dir.path() / "capture.bin", std::ios::binary) << capture;
+    Sim sim(dir.path(), {"--raw", (dir.path() / "capture.bin").string()});
     ASSERT_FALSE(sim.waitForLine("port prompt").empty());
     Port port(ports() / "com1");
     port.write(std::string(vostel::protocol::kInitCommand));
@@ -398,10 +316,10 @@ TEST_F(SimTest, ReplaysARawCaptureAfterTheInitialisationCommand) {
 }
 
 TEST_F(SimTest, TakesStepsFromStandardInputAndUnplugsAndPlugsTheLine) {
-    Sim sim(dir.path, {"--play", "-", "--jitter", "0"});
+    Sim sim(dir.path(), {"--play", "-", "--jitter", "0"});
     ASSERT_FALSE(sim.waitForLine("port prompt").empty());
     std::string firstDevice = fs::read_symlink(ports() / "com1");
-    std::size_t size = listedDurations(dir.path, "mute").size() + 2;
+    std::size_t size = listedDurations(dir.path(), "mute").size() + 2;
     {
         Port port(ports() / "com1");
         sim.send("mute\n");
@@ -426,28 +344,25 @@ TEST_F(SimTest, TakesStepsFromStandardInputAndUnplugsAndPlugsTheLine) {
 }
 
 TEST_F(SimTest, InteractiveKeysPressButtonsAndTheTerminalIsRestored) {
-    int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(grantpt(master), 0);
-    ASSERT_EQ(unlockpt(master), 0);
-    int terminal = ::open(ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    vostel::testing::TestLine keyboard({}, false);
+    int terminal = ::open(keyboard.slavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_GE(terminal, 0);
     termios before{};
     tcgetattr(terminal, &before);
     ASSERT_TRUE(before.c_lflag & ICANON);
     {
-        Sim sim(dir.path, {"--jitter", "0"}, terminal);
+        Sim sim(dir.path(), {"--jitter", "0"}, terminal);
         ASSERT_FALSE(sim.waitForLine("port prompt").empty());
         EXPECT_NE(sim.waitForLine("keys:").find("p=power"), std::string::npos);
         termios during{};
         tcgetattr(terminal, &during);
         EXPECT_FALSE(during.c_lflag & (ICANON | ECHO)) << "keys are taken one by one, unechoed";
         Port port(ports() / "com1");
-        std::size_t size = listedDurations(dir.path, "mute").size() + 2;
-        ASSERT_EQ(::write(master, "m", 1), 1);
+        std::size_t size = listedDurations(dir.path(), "mute").size() + 2;
+        keyboard.send("m");
         EXPECT_EQ(sim.waitForLine("sent:"), "sent: mute");
         EXPECT_EQ(joined(port.read(size)).size(), size);
-        ASSERT_EQ(::write(master, "q", 1), 1);
+        keyboard.send("q");
         EXPECT_EQ(sim.wait(), 0);
     }
     termios after{};
@@ -455,11 +370,10 @@ TEST_F(SimTest, InteractiveKeysPressButtonsAndTheTerminalIsRestored) {
     EXPECT_EQ(after.c_lflag, before.c_lflag);
     EXPECT_FALSE(fs::is_symlink(ports() / "com1"));
     ::close(terminal);
-    ::close(master);
 }
 
 TEST_F(SimTest, NoiseSendsJunkAndCutPacketsBetweenGoodOnes) {
-    Sim sim(dir.path, {"--noise", "--seed", "7", "--play", "init,powerx40"});
+    Sim sim(dir.path(), {"--noise", "--seed", "7", "--play", "init,powerx40"});
     ASSERT_FALSE(sim.waitForLine("port prompt").empty());
     Port port(ports() / "com1");
     port.write(std::string(vostel::protocol::kInitCommand));
@@ -485,8 +399,8 @@ TEST_F(SimTest, SendsTheRecordsOfALibraryFile) {
     vostel::SignalLibrary lib{{vostel::Packet{10, 200, 35}, "on"},
                               {std::nullopt, ""},
                               {vostel::Packet{40, 41, 42, 43}, "sendkeys:abc"}};
-    vostel::writeLibraryFile(dir.path / "irdata.txt", lib);
-    Sim sim(dir.path, {"--library", (dir.path / "irdata.txt").string(), "--jitter", "0"});
+    vostel::writeLibraryFile(dir.path() / "irdata.txt", lib);
+    Sim sim(dir.path(), {"--library", (dir.path() / "irdata.txt").string(), "--jitter", "0"});
     ASSERT_FALSE(sim.waitForLine("port prompt").empty());
     Port port(ports() / "com1");
     port.write(std::string(vostel::protocol::kInitCommand));

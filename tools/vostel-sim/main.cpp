@@ -19,10 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "library/library_file.h"
+#include "options.h"
 #include "pty_line.h"
 #include "remote.h"
-#include "runtime/cp1252.h"
 #include "runtime/input_file.h"
 #include "schedule.h"
 #include "serial/port_names.h"
@@ -36,94 +35,6 @@ using namespace std::chrono_literals;
 
 // One byte on the line at 9600 baud: a start bit, 8 data bits, a stop bit.
 constexpr auto kByteTime = std::chrono::nanoseconds(1'000'000'000LL * 10 / 9600);
-// A held button repeats its packet this often.
-constexpr auto kRepeat = 110ms;
-
-const char* const kUsage =
-    "usage: vostel-sim [OPTIONS]\n"
-    "Emulates the infrared receiver unit on a pseudo-terminal, reachable as port N\n"
-    "(the link comN in the ports folder). Prints what the program sends it.\n"
-    "\n"
-    "  --port N        use port N (default: the lowest free number from 1)\n"
-    "  --play STEPS    press buttons on a schedule (see below) instead of by key\n"
-    "  --loop          run the schedule over and over\n"
-    "  --library FILE  the buttons are the records of this library file\n"
-    "                  (default schedule without a terminal: init,all)\n"
-    "  --raw FILE      replay this captured byte stream (default schedule: init,raw)\n"
-    "  --noise         now and then send junk bytes and cut packets\n"
-    "  --jitter N      move every duration by up to N units at random (default 2)\n"
-    "  --seed N        seed of the random numbers (default: from the clock)\n"
-    "  --list          print the buttons and their durations, then exit\n"
-    "  --help          print this help\n"
-    "\n"
-    "Without --play or --raw, keys typed on the terminal press the buttons (a capital\n"
-    "letter holds one for a second; u unplugs, r plugs in again, q quits).\n"
-    "\n";
-
-struct Options {
-    int port = 0;
-    std::optional<std::string> play;
-    bool loop = false;
-    std::optional<std::string> library;
-    std::optional<std::string> raw;
-    bool noise = false;
-    int jitter = 2;
-    std::optional<unsigned> seed;
-    bool list = false;
-    bool help = false;
-};
-
-struct UsageError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
-int parseNumber(const std::string& option, const std::string& text, int low, int high) {
-    std::size_t used = 0;
-    long value = 0;
-    try {
-        value = std::stol(text, &used);
-    } catch (const std::exception&) {
-        used = 0;
-    }
-    if (used != text.size() || text.empty() || value < low || value > high)
-        throw UsageError(option + " needs a number from " + std::to_string(low) + " to " +
-                         std::to_string(high) + ", not '" + text + "'");
-    return static_cast<int>(value);
-}
-
-Options parseOptions(int argc, char** argv) {
-    Options o;
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        auto value = [&]() -> std::string {
-            if (i + 1 >= argc) throw UsageError(a + " needs a value");
-            return argv[++i];
-        };
-        if (a == "--port")
-            o.port = parseNumber(a, value(), 1, 32767);
-        else if (a == "--play")
-            o.play = value();
-        else if (a == "--loop")
-            o.loop = true;
-        else if (a == "--library")
-            o.library = value();
-        else if (a == "--raw")
-            o.raw = value();
-        else if (a == "--noise")
-            o.noise = true;
-        else if (a == "--jitter")
-            o.jitter = parseNumber(a, value(), 0, 10);
-        else if (a == "--seed")
-            o.seed = static_cast<unsigned>(parseNumber(a, value(), 0, 2147483647));
-        else if (a == "--help" || a == "-h")
-            o.help = true;
-        else if (a == "--list")
-            o.list = true;
-        else
-            throw UsageError("unknown option '" + a + "' (try vostel-sim --help)");
-    }
-    return o;
-}
 
 std::string hexBytes(const char* data, std::size_t n) {
     static const char digits[] = "0123456789abcdef";
@@ -160,25 +71,36 @@ private:
     bool active_ = false;
 };
 
-class Emulator {
+class Emulator : private Schedule::Line {
 public:
-    Emulator(const Options& o, std::vector<Button> buttons, std::string raw)
+    Emulator(const Options& o, std::vector<Button> buttons, std::string raw,
+             const std::vector<Step>& schedule)
         : opt_(o),
           buttons_(std::move(buttons)),
           raw_(std::move(raw)),
-          rng_(o.seed ? *o.seed : static_cast<unsigned>(Clock::now().time_since_epoch().count())) {}
+          rng_(o.seed ? *o.seed : static_cast<unsigned>(Clock::now().time_since_epoch().count())),
+          schedule_(schedule, o.loop, buttons_) {}
 
-    int run(int signalFd, bool interactive, std::vector<Step> schedule, bool stepsFromStdin);
+    int run(int signalFd, bool interactive, bool stepsFromStdin);
 
 private:
+    // What the schedule's steps do.
+    bool busy() const override { return !out_.empty(); }
+    Clock::time_point lastPacketStart() const override { return lastPacketStart_; }
+    void press(const Button& b, Clock::time_point now) override;
+    bool initialised() const override { return initsSeen_ > 0; }
+    void unplug() override;
+    void plug() override {
+        if (!line_.isOpen()) plugIn(true);
+    }
+    void sendRaw() override;
+    void quit() override { quit_ = true; }
+
     void plugIn(bool again);
-    void unplug();
-    void press(const Button& b);
     void queue(const std::string& bytes) {
         if (out_.empty()) nextByte_ = std::max(nextByte_, Clock::now());
         out_.insert(out_.end(), bytes.begin(), bytes.end());
     }
-    Clock::time_point advanceSchedule(Clock::time_point now);
     void sendDueBytes(Clock::time_point now);
     void readProgram();
     bool readStdin(bool interactive);  // false at the end of input
@@ -196,11 +118,7 @@ private:
     Clock::time_point lastPacketStart_{};  // when the last packet's start byte went out
     std::size_t bytesSent_ = 0, packetStartByte_ = 0;
 
-    std::deque<Step> steps_;
-    std::vector<Step> loopSteps_;
-    bool stepStarted_ = false;
-    int pressesLeft_ = 0;
-    Clock::time_point stepTime_{};
+    Schedule schedule_;
     int initsSeen_ = 0;     // initialisation commands since the line was plugged in
     std::string received_;  // the last few bytes, to spot the initialisation command
     Clock::time_point nextNoise_{};
@@ -223,12 +141,22 @@ void Emulator::plugIn(bool again) {
 }
 
 void Emulator::unplug() {
+    if (!line_.isOpen()) return;
     line_.close();
     out_.clear();
     std::printf("unplugged: com%d has no device now\n", link_.port());
 }
 
-void Emulator::press(const Button& b) {
+void Emulator::sendRaw() {
+    if (line_.isOpen()) queue(raw_);
+    std::printf("sent: %zu bytes of the raw file\n", raw_.size());
+}
+
+void Emulator::press(const Button& b, Clock::time_point now) {
+    if (!line_.isOpen()) {
+        lastPacketStart_ = now;  // unplugged: the press goes nowhere
+        return;
+    }
     std::string bytes = packetBytes(b.durations, opt_.jitter, rng_);
     std::string note;
     if (opt_.noise && std::uniform_int_distribution<int>(0, 3)(rng_) == 0) {
@@ -238,10 +166,7 @@ void Emulator::press(const Button& b) {
             bytes.resize(keep);
             note = std::string(" (cut after ") + std::to_string(keep) + " bytes)";
         } else {
-            std::string junk;
-            int n = std::uniform_int_distribution<int>(1, 4)(rng_);
-            for (int i = 0; i < n; ++i)
-                junk.push_back(char(std::uniform_int_distribution<int>(0, 255)(rng_)));
+            const std::string junk = junkBytes(4, rng_);
             bytes = junk + bytes;
             note = " (after junk: " + hexBytes(junk.data(), junk.size()) + ")";
         }
@@ -250,75 +175,6 @@ void Emulator::press(const Button& b) {
     lastPacketStart_ = Clock::now();
     queue(bytes);
     std::printf("sent: %s%s\n", b.name.c_str(), note.c_str());
-}
-
-// Runs schedule steps whose time has come; returns when to look again.
-Clock::time_point Emulator::advanceSchedule(Clock::time_point now) {
-    const auto never = Clock::time_point::max();
-    while (!quit_) {
-        if (steps_.empty()) {
-            if (!opt_.loop || loopSteps_.empty()) return never;
-            steps_.assign(loopSteps_.begin(), loopSteps_.end());
-        }
-        if (!out_.empty()) return never;  // a step starts once the line is quiet
-        Step& s = steps_.front();
-        if (!stepStarted_) {
-            stepStarted_ = true;
-            stepTime_ = now;
-            pressesLeft_ = s.count;
-        }
-        bool done = true;
-        switch (s.kind) {
-            case Step::Press: {
-                auto due = lastPacketStart_ + kRepeat;
-                if (now < due) return due;
-                if (line_.isOpen())
-                    press(*s.button);
-                else
-                    lastPacketStart_ = now;  // unplugged: the press goes nowhere
-                done = --pressesLeft_ == 0;
-                if (!done) return lastPacketStart_ + kRepeat;
-                break;
-            }
-            case Step::Wait:
-                if (now < stepTime_ + s.wait) return stepTime_ + s.wait;
-                break;
-            case Step::Init:
-                if (initsSeen_ == 0) return never;
-                break;
-            case Step::Unplug:
-                if (line_.isOpen()) unplug();
-                break;
-            case Step::Plug:
-                if (!line_.isOpen()) plugIn(true);
-                break;
-            case Step::Raw:
-                if (line_.isOpen()) queue(raw_);
-                std::printf("sent: %zu bytes of the raw file\n", raw_.size());
-                break;
-            case Step::All: {
-                std::vector<Step> expanded;
-                for (const Button& b : buttons_) {
-                    expanded.push_back({Step::Press, &b, 1, {}});
-                    expanded.push_back({Step::Wait, nullptr, 1, 500ms});
-                }
-                steps_.pop_front();
-                steps_.insert(steps_.begin(), expanded.begin(), expanded.end());
-                stepStarted_ = false;
-                continue;
-            }
-            case Step::Quit:
-                // Give the program time to read the last bytes before the line goes.
-                if (now < stepTime_ + 100ms) return stepTime_ + 100ms;
-                quit_ = true;
-                break;
-        }
-        if (done) {
-            steps_.pop_front();
-            stepStarted_ = false;
-        }
-    }
-    return never;
 }
 
 void Emulator::sendDueBytes(Clock::time_point now) {
@@ -360,17 +216,15 @@ void Emulator::onKey(char key) {
         quit_ = true;
         return;
     }
-    if (key == 'u' && line_.isOpen()) return steps_.push_back({Step::Unplug, nullptr, 1, {}});
-    if (key == 'r' && !line_.isOpen()) return steps_.push_back({Step::Plug, nullptr, 1, {}});
+    if (key == 'u' && line_.isOpen()) return schedule_.add({Step::Unplug, nullptr, 1, {}});
+    if (key == 'r' && !line_.isOpen()) return schedule_.add({Step::Plug, nullptr, 1, {}});
     bool hold = key >= 'A' && key <= 'Z';
     char lower = hold ? static_cast<char>(key - 'A' + 'a') : key;
     for (const Button& b : buttons_) {
         if (b.key != lower) continue;
         // A key held down repeats faster than the remote; while a press of the
         // same button waits, more repeats add nothing.
-        for (const Step& s : steps_)
-            if (s.kind == Step::Press && s.button == &b) return;
-        steps_.push_back({Step::Press, &b, hold ? 9 : 1, {}});
+        if (!schedule_.waiting(b)) schedule_.add({Step::Press, &b, hold ? 9 : 1, {}});
         return;
     }
 }
@@ -390,7 +244,7 @@ bool Emulator::readStdin(bool interactive) {
         std::string lineText = stdinLine_.substr(0, nl);
         stdinLine_.erase(0, nl + 1);
         try {
-            for (const Step& s : parseSchedule(lineText, buttons_)) steps_.push_back(s);
+            for (const Step& s : parseSchedule(lineText, buttons_)) schedule_.add(s);
         } catch (const std::invalid_argument& e) {
             std::fprintf(stderr, "vostel-sim: %s\n", e.what());
         }
@@ -398,10 +252,8 @@ bool Emulator::readStdin(bool interactive) {
     return true;
 }
 
-int Emulator::run(int signalFd, bool interactive, std::vector<Step> schedule, bool stepsFromStdin) {
+int Emulator::run(int signalFd, bool interactive, bool stepsFromStdin) {
     plugIn(false);
-    loopSteps_ = schedule;
-    steps_.assign(schedule.begin(), schedule.end());
     std::optional<CbreakTerminal> terminal;
     if (interactive) {
         terminal.emplace();
@@ -415,14 +267,11 @@ int Emulator::run(int signalFd, bool interactive, std::vector<Step> schedule, bo
     while (!quit_) {
         auto now = Clock::now();
         sendDueBytes(now);
-        auto wake = advanceSchedule(now);
+        auto wake = schedule_.advance(now, *this);
         sendDueBytes(now);
         if (opt_.noise && line_.isOpen() && out_.empty() && now >= nextNoise_) {
-            // Junk between packets, as a stray flash of light or a noisy cable gives.
-            std::string junk;
-            int n = std::uniform_int_distribution<int>(1, 6)(rng_);
-            for (int i = 0; i < n; ++i)
-                junk.push_back(char(std::uniform_int_distribution<int>(0, 255)(rng_)));
+            // Junk between packets.
+            const std::string junk = junkBytes(6, rng_);
             queue(junk);
             std::printf("sent: junk %s\n", hexBytes(junk.data(), junk.size()).c_str());
             nextNoise_ =
@@ -460,35 +309,6 @@ int Emulator::run(int signalFd, bool interactive, std::vector<Step> schedule, bo
     line_.close();
     link_.remove();
     return 0;
-}
-
-// The records of a library file as buttons named by their IDs. Records that
-// cannot be sent (no packet, a value that is no duration byte) are left out
-// with a note; keys 1-9 then a-z (except the command keys) press them.
-std::vector<Button> libraryButtons(const std::string& file) {
-    vostel::SignalLibrary records = vostel::readLibraryFile(file, vostel::IfMissing::Fail);
-    std::vector<Button> buttons;
-    const std::string keys = "123456789abcdefghijklmnopstvwxyz";
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const vostel::SignalRecord& r = records[i];
-        std::string id = vostel::cp1252ToUtf8(r.id);
-        if (!r.packet) {
-            std::fprintf(stderr, "vostel-sim: record %zu (\"%s\") has no packet; left out\n", i, id.c_str());
-            continue;
-        }
-        auto bad = std::find_if(r.packet->begin(), r.packet->end(), [](int v) { return v < 0 || v > 254; });
-        if (bad != r.packet->end()) {
-            std::fprintf(stderr,
-                         "vostel-sim: record %zu (\"%s\") holds %d, which the unit cannot send; left out\n",
-                         i, id.c_str(), int(*bad));
-            continue;
-        }
-        Button b{id, std::vector<int>(r.packet->begin(), r.packet->end()), 0, aliasOf(i)};
-        if (buttons.size() < keys.size()) b.key = keys[buttons.size()];
-        buttons.push_back(std::move(b));
-    }
-    if (buttons.empty()) throw std::runtime_error(file + " holds no record that can be sent");
-    return buttons;
 }
 
 }  // namespace
@@ -549,8 +369,8 @@ int main(int argc, char** argv) {
     bool interactive = !opt.play && !opt.raw && isatty(STDIN_FILENO);
     bool fromStdin = opt.play && *opt.play == "-";
     try {
-        Emulator emulator(opt, std::move(buttons), std::move(raw));
-        return emulator.run(signalFd, interactive, std::move(schedule), fromStdin);
+        Emulator emulator(opt, std::move(buttons), std::move(raw), schedule);
+        return emulator.run(signalFd, interactive, fromStdin);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vostel-sim: %s\n", e.what());
         return 1;

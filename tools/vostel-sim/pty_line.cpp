@@ -22,7 +22,7 @@ namespace {
 
 }  // namespace
 
-void PtyLine::open() {
+void PtyLine::open(bool raw) {
     close();
     int m = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m < 0) fail("cannot open a pseudo-terminal", errno);
@@ -42,7 +42,7 @@ void PtyLine::open() {
     // carriage return, every byte value passed through.
     termios t{};
     if (tcgetattr(s, &t) == 0) {
-        cfmakeraw(&t);
+        if (raw) cfmakeraw(&t);
         cfsetispeed(&t, B9600);
         cfsetospeed(&t, B9600);
         tcsetattr(s, TCSANOW, &t);

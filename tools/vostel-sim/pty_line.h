@@ -13,11 +13,12 @@ public:
     PtyLine& operator=(const PtyLine&) = delete;
     ~PtyLine() { close(); }
 
-    // Opens a new pseudo-terminal in raw mode at 9600 baud; throws
+    // Opens a new pseudo-terminal at 9600 baud, in raw mode unless `raw` is
+    // false (then it is a terminal as a person types on); throws
     // std::runtime_error with the reason. The emulator keeps the slave side
     // open itself, so the master never reports a hang-up while the program
     // has the port closed.
-    void open();
+    void open(bool raw = true);
     void close();
     bool isOpen() const { return master_ >= 0; }
     int master() const { return master_; }

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <stdexcept>
 
+#include "library/library_file.h"
+#include "runtime/cp1252.h"
 #include "serial/protocol.h"
 
 namespace vostel::sim {
@@ -60,6 +63,39 @@ std::string packetBytes(const std::vector<int>& durations, int jitter, std::mt19
         moved.push_back(char(v));
     }
     return protocol::framed(moved);
+}
+
+std::string junkBytes(int most, std::mt19937& rng) {
+    std::string junk;
+    const int n = std::uniform_int_distribution<int>(1, most)(rng);
+    for (int i = 0; i < n; ++i) junk.push_back(char(std::uniform_int_distribution<int>(0, 255)(rng)));
+    return junk;
+}
+
+std::vector<Button> libraryButtons(const std::string& file) {
+    SignalLibrary records = readLibraryFile(file, IfMissing::Fail);
+    std::vector<Button> buttons;
+    const std::string keys = "123456789abcdefghijklmnopstvwxyz";
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const SignalRecord& r = records[i];
+        std::string id = cp1252ToUtf8(r.id);
+        if (!r.packet) {
+            std::fprintf(stderr, "vostel-sim: record %zu (\"%s\") has no packet; left out\n", i, id.c_str());
+            continue;
+        }
+        auto bad = std::find_if(r.packet->begin(), r.packet->end(), [](int v) { return v < 0 || v > 254; });
+        if (bad != r.packet->end()) {
+            std::fprintf(stderr,
+                         "vostel-sim: record %zu (\"%s\") holds %d, which the unit cannot send; left out\n",
+                         i, id.c_str(), int(*bad));
+            continue;
+        }
+        Button b{id, std::vector<int>(r.packet->begin(), r.packet->end()), 0, aliasOf(i)};
+        if (buttons.size() < keys.size()) b.key = keys[buttons.size()];
+        buttons.push_back(std::move(b));
+    }
+    if (buttons.empty()) throw std::runtime_error(file + " holds no record that can be sent");
+    return buttons;
 }
 
 const Button* findButton(const std::vector<Button>& buttons, const std::string& name) {

@@ -24,6 +24,16 @@ std::vector<Button> demoRemote();
 // amount in [-jitter, jitter] and kept within 1..253, framed as a packet.
 std::string packetBytes(const std::vector<int>& durations, int jitter, std::mt19937& rng);
 
+// The records of a library file as buttons named by their IDs. Records that
+// cannot be sent (no packet, a value that is no duration byte) are left out
+// with a note on standard error; keys 1-9 then a-z (except the command keys)
+// press them. A file that cannot be read or holds nothing to send raises
+// std::runtime_error.
+std::vector<Button> libraryButtons(const std::string& file);
+
+// 1 to `most` random bytes, as a stray flash of light or a noisy cable gives.
+std::string junkBytes(int most, std::mt19937& rng);
+
 // "#N", the alias of button number N.
 std::string aliasOf(std::size_t index);
 

@@ -87,4 +87,72 @@ std::vector<Step> parseSchedule(const std::string& text, const std::vector<Butto
     return steps;
 }
 
+bool Schedule::waiting(const Button& b) const {
+    for (const Step& s : steps_)
+        if (s.kind == Step::Press && s.button == &b) return true;
+    return false;
+}
+
+Schedule::Clock::time_point Schedule::advance(Clock::time_point now, Line& line) {
+    using namespace std::chrono_literals;
+    const auto never = Clock::time_point::max();
+    for (;;) {
+        if (steps_.empty()) {
+            if (loopSteps_.empty()) return never;
+            steps_.assign(loopSteps_.begin(), loopSteps_.end());
+        }
+        if (line.busy()) return never;  // a step starts once the line is quiet
+        Step& s = steps_.front();
+        if (!started_) {
+            started_ = true;
+            stepTime_ = now;
+            pressesLeft_ = s.count;
+        }
+        switch (s.kind) {
+            case Step::Press: {
+                const auto due = line.lastPacketStart() + kRepeat;
+                if (now < due) return due;
+                line.press(*s.button, now);
+                if (--pressesLeft_ > 0) return line.lastPacketStart() + kRepeat;
+                break;
+            }
+            case Step::Wait:
+                if (now < stepTime_ + s.wait) return stepTime_ + s.wait;
+                break;
+            case Step::Init:
+                if (!line.initialised()) return never;
+                break;
+            case Step::Unplug:
+                line.unplug();
+                break;
+            case Step::Plug:
+                line.plug();
+                break;
+            case Step::Raw:
+                line.sendRaw();
+                break;
+            case Step::All: {
+                std::vector<Step> expanded;
+                for (const Button& b : buttons_) {
+                    expanded.push_back({Step::Press, &b, 1, {}});
+                    expanded.push_back({Step::Wait, nullptr, 1, 500ms});
+                }
+                steps_.pop_front();
+                steps_.insert(steps_.begin(), expanded.begin(), expanded.end());
+                started_ = false;
+                continue;
+            }
+            case Step::Quit:
+                // Give the program time to read the last bytes before the line goes.
+                if (now < stepTime_ + 100ms) return stepTime_ + 100ms;
+                steps_.pop_front();
+                started_ = false;
+                line.quit();
+                return never;
+        }
+        steps_.pop_front();
+        started_ = false;
+    }
+}
+
 }  // namespace vostel::sim
