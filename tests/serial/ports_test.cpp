@@ -193,6 +193,7 @@ TEST(PortReportTest, ListingAndErrorAdviceComeFromTheDeviceList) {
         << advice;
     EXPECT_NE(advice.find("vostel-tool link 3 /dev/ttyACM0"), std::string::npos) << advice;
 
+    EXPECT_EQ(deniedPortAdvice("/dev/ttyUSB0", devices) + "\n", deviceText(devices[3]));
     EXPECT_NE(missingPortAdvice(300, devices).find("vostel-tool link N /dev/ttyACM0"), std::string::npos);
     EXPECT_EQ(missingPortAdvice(3, {}),
               "No serial device is present: check the cable and the adapter's driver.");
