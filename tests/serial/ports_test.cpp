@@ -151,8 +151,7 @@ TEST_F(PortsTest, ListingMarksDanglingAndPseudoTerminalLinks) {
     const testing::RunResult r = tool({"ports"});
     EXPECT_EQ(r.status, 0) << r.err;
     const std::size_t two = r.out.find("port 2: com2 -> /dev/ttyUSB97, which points nowhere");
-    const std::size_t twelve =
-        r.out.find("port 12: com12 -> " + unit_.slavePath() + ", a pseudo-terminal");
+    const std::size_t twelve = r.out.find("port 12: com12 -> " + unit_.slavePath() + ", a pseudo-terminal");
     EXPECT_NE(two, std::string::npos) << r.out;
     EXPECT_NE(twelve, std::string::npos) << r.out;
     EXPECT_LT(two, twelve) << "sorted by port number";
