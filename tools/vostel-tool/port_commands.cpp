@@ -11,8 +11,7 @@
 namespace vostel::tool {
 
 const char* const kPortUsage =
-    "  ports                              the serial devices, the port numbers that reach them, and\n"
-    "                                     whether you may open them\n"
+    "  ports                              the serial devices, their port numbers, whether you may open them\n"
     "  link N DEVICE [--force]            make DEVICE port N (the link comN in the ports folder)\n"
     "  unlink N                           remove the link of port N\n";
 
