@@ -32,7 +32,8 @@ inline bool blockWithinTolerance(const int16_t* x, const int16_t* y) {
 // Whether every |a[i] - b[i]| <= 20: block by block, leaving at the first block
 // with an element beyond the tolerance, so the result is that of the element
 // rule. Where the processor has AVX2, a block is two registers.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+// (Function clones need the ELF loader's indirect functions.)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && defined(__ELF__)
 __attribute__((target_clones("avx2", "default")))
 #endif
 bool withinTolerance(const int16_t* a, const int16_t* b, std::size_t n) {

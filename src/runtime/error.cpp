@@ -53,8 +53,10 @@ RuntimeError errorFromErrno(int err, std::string_view what) {
     case EACCES:
     case EPERM:
     case EROFS: number = kErrPermissionDenied; break;
-    case ENOSPC:
+    case ENOSPC: number = kErrDiskFull; break;
+#ifdef EDQUOT  // a quota, where the system has them
     case EDQUOT: number = kErrDiskFull; break;
+#endif
     case ENOMEM: number = kErrOutOfMemory; break;
     case EISDIR:
     case ENAMETOOLONG:

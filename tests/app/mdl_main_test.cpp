@@ -326,7 +326,7 @@ TEST_F(ShellTest, FailedLoadShowsTheErrorAndKeepsTheLibrary) {
     std::string bytes = encodeLibrary({{kB, "B"}});
     bytes[0] = bytes[1] = bytes[2] = bytes[3] = '\xF0';
     {
-        std::FILE* f = std::fopen(file.c_str(), "wb");
+        std::FILE* f = std::fopen(file.string().c_str(), "wb");
         ASSERT_NE(f, nullptr);
         std::fwrite(bytes.data(), 1, bytes.size(), f);
         std::fclose(f);

@@ -6,6 +6,7 @@
 
 #include "runtime/error.h"
 #include "support/errors.h"
+#include "support/file_size_limit.h"
 #include "support/temp_dir.h"
 
 using namespace vostel;

@@ -1,14 +1,12 @@
 #pragma once
 // Temporary folders for tests: one removed with everything in it when the
 // test is done, and a fixture that makes one the working directory.
-#include <signal.h>
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
+#include <stdexcept>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -17,10 +15,20 @@ namespace vostel::testing {
 
 class TempDir {
 public:
+    // A new folder of a random name (also on Windows, which has no mkdtemp).
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vostel-test-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
-        path_ = pattern;
+        std::random_device seed;
+        std::mt19937_64 random(seed());
+        const std::filesystem::path base = std::filesystem::temp_directory_path();
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::filesystem::path candidate = base / ("vostel-test-" + std::to_string(random() % 1000000000));
+            std::error_code ec;
+            if (std::filesystem::create_directory(candidate, ec)) {
+                path_ = candidate;
+                return;
+            }
+        }
+        throw std::runtime_error("cannot make a temporary folder");
     }
     ~TempDir() {
         std::error_code ec;
@@ -70,22 +78,6 @@ protected:
     std::filesystem::path dir_;
     std::filesystem::path previous_;
 };
-
-// Runs f with writes limited to files of `bytes` bytes: writing beyond fails
-// with EFBIG, like a full disk, also for root.
-template <class F>
-auto withFileSizeLimit(rlim_t bytes, F f) {
-    struct rlimit old {};
-    ::getrlimit(RLIMIT_FSIZE, &old);
-    auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = bytes;
-    ::setrlimit(RLIMIT_FSIZE, &small);
-    auto result = f();
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    ::signal(SIGXFSZ, oldHandler);
-    return result;
-}
 
 // The bytes of the one-record library: packet 10, 200, 35, ID "on".
 inline const std::string kWorkedExample(

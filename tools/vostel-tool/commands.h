@@ -7,6 +7,9 @@ namespace vostel::tool {
 
 using Args = std::vector<std::string>;
 
+// The program's arguments in UTF-8, the program's name first (command_line_*.cpp).
+Args commandLine(int argc, char** argv);
+
 // vostel-tool decode [--hex] [--chunk N] [FILE]
 int cmdDecode(const Args& args);
 extern const char* const kDecodeUsage;

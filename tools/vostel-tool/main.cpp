@@ -14,12 +14,13 @@ void printUsage(std::FILE* out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
+    const vostel::tool::Args all = vostel::tool::commandLine(argc, argv);
+    if (all.size() < 2) {
         printUsage(stderr);
         return 2;
     }
-    std::string command = argv[1];
-    vostel::tool::Args args(argv + 2, argv + argc);
+    std::string command = all[1];
+    vostel::tool::Args args(all.begin() + 2, all.end());
     if (command == "-h" || command == "--help" || command == "help") {
         printUsage(stdout);
         return 0;
