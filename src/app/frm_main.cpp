@@ -36,6 +36,8 @@ frmMain::frmMain() : QWidget(nullptr, Qt::Window) {
     txt1->setLineWrapMode(QPlainTextEdit::NoWrap);
     txt1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txt1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Tab and Shift+Tab move the focus on, so the keyboard reaches the buttons.
+    txt1->setTabChangesFocus(true);
 
     butRec = new QPushButton(QStringLiteral("Record"), this);
     butRec->setObjectName(QStringLiteral("butRec"));

@@ -10,7 +10,13 @@
 #include "serial/qt_serial_control.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    // The program takes no arguments: Qt sees only the program's name, so its
+    // own options (-style, -reverse, -qwindowtitle ...) do not act either.
+    // Qt's environment variables work as Qt documents them.
+    char fallbackName[] = "vostel";
+    int qtArgc = 1;
+    char* qtArgv[] = {argc > 0 && argv[0] ? argv[0] : fallbackName, nullptr};
+    QApplication app(qtArgc, qtArgv);
     vostel::QtSerialControl com1;
     vostel::QtPrompts prompts;
     vostel::X11KeystrokeSender keys;

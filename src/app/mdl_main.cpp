@@ -71,7 +71,10 @@ mdlMain::StartResult mdlMain::startUp() {
 void mdlMain::receiveCycle() {
     if (busy_) return;
     busy_ = true;
+    inputRead_ = false;
+    packetsHandled_ = 0;
     const std::string input = comPort_.getDataAsString();
+    inputRead_ = true;
     if (input.empty()) {
         busy_ = false;
         return;
@@ -82,6 +85,7 @@ void mdlMain::receiveCycle() {
         if (!packet) throw RuntimeError(kErrSubscript);
         visuals_.drawPacket(*packet);
         handlePacket(*packet);
+        ++packetsHandled_;
     }
     busy_ = false;
 }
@@ -110,16 +114,22 @@ void mdlMain::armRecording() { recordCount_ = 1; }
 void mdlMain::loadLibrary() { library().loadIRData(); }
 
 void mdlMain::Timer1_Timer() {
-    const bool skipped = busy_;
+    if (busy_) return;  // a cycle is under way (its naming dialog or error box is open)
     try {
         receiveCycle();
-        if (!skipped) shownCycleError_.reset();
+        // Only a cycle that handled packets cleanly makes the last error worth
+        // showing again; a tick that read nothing proves nothing.
+        if (packetsHandled_ > 0) shownCycleError_.reset();
     } catch (...) {
         const RuntimeError error = currentError();
         // Framing errors come from the input itself and are part of ordinary
-        // operation. Other errors are shown once, until a cycle runs cleanly.
+        // operation. A lost port is reported by the serial control once per
+        // loss, so its error is always shown. Other errors are shown once,
+        // until a cycle handles packets cleanly.
         std::pair<int, std::string> key{error.number(), error.text()};
-        if (error.number() != kErrInternal && shownCycleError_ != key) {
+        if (!inputRead_) {
+            showError(error);
+        } else if (error.number() != kErrInternal && shownCycleError_ != key) {
             shownCycleError_ = std::move(key);
             showError(error);  // busy stays set while the box is open
         }

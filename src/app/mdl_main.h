@@ -94,7 +94,12 @@ private:
     int16_t recordCount_ = 0;
     float lastActionTime_ = 0;
 
-    // The last error the receive cycle showed; cleared by a cycle that runs cleanly.
+    // Of the running or last receive cycle: whether its input was read, and
+    // how many packets it handled to the end.
+    bool inputRead_ = false;
+    int packetsHandled_ = 0;
+    // The last error the receive cycle showed; cleared by a cycle that handles
+    // packets without an error.
     std::optional<std::pair<int, std::string>> shownCycleError_;
 };
 

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QValidator>
 
 #include <limits>
 
@@ -15,6 +16,26 @@ namespace {
 
 // Twips to pixels at 15 twips per pixel.
 constexpr int px(int twips) { return (twips + 7) / 15; }
+
+// The text as the library stores it: every character that Windows-1252
+// cannot hold becomes '?' as soon as it is typed or pasted.
+class Cp1252Validator final : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override {
+        const QString stored = storable(input);
+        if (stored != input) {
+            pos = static_cast<int>(storable(input.left(pos)).size());
+            input = stored;
+        }
+        return Acceptable;
+    }
+
+private:
+    static QString storable(const QString& text) {
+        return QString::fromStdString(cp1252ToUtf8(utf8ToCp1252(text.toStdString())));
+    }
+};
 
 }  // namespace
 
@@ -33,6 +54,7 @@ dlgSignalForm::dlgSignalForm(bool& okPressed)
     // No length limit (a line edit cuts at 32767 characters by default): the
     // library refuses an ID beyond its own limit with a message instead.
     Text1->setMaxLength(std::numeric_limits<int>::max());
+    Text1->setValidator(new Cp1252Validator(Text1));
 
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <random>
 #include <string>
 
 #include "library/library_file.h"
@@ -23,12 +24,21 @@ struct TempFile {
     }
 };
 
-mode_t modeForNewFile(const std::filesystem::path& file) {
-    struct stat st {};
-    if (::stat(file.c_str(), &st) == 0) return st.st_mode & 07777;
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+// Creates a new, empty temporary file named `stem` and six random letters.
+// Created with mode 0666, so the system applies the umask (and a folder's
+// default access list) as for any new file, without the umask being read or
+// changed here; created 0600 instead when its mode is set afterwards.
+int createTemporary(const std::string& stem, mode_t mode, std::string& path) {
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::random_device random;
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path = stem;
+        for (int i = 0; i < 6; ++i) path += kLetters[pick(random)];
+        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;  // errno is EEXIST
 }
 
 }  // namespace
@@ -50,15 +60,18 @@ void writeLibraryFile(const std::filesystem::path& file, const SignalLibrary& re
     std::filesystem::path dir = target.parent_path();
     if (dir.empty()) dir = ".";
 
+    // A new library gets the mode any new file gets; a replaced one keeps its mode.
+    struct stat old {};
+    const bool replacing = ::stat(target.c_str(), &old) == 0;
     TempFile tmp;
-    std::string tmpName(".");
-    tmpName += target.filename().string();
-    tmpName += ".XXXXXX";
-    std::string pattern = (dir / tmpName).string();
-    tmp.fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    std::string pattern;
+    std::string stem = (dir / ".").string();
+    stem += target.filename().string();
+    stem += '.';
+    tmp.fd = createTemporary(stem, replacing ? 0600 : 0666, pattern);
     if (tmp.fd < 0) throw errorFromErrno(errno, name);
     tmp.path = pattern;
-    if (::fchmod(tmp.fd, modeForNewFile(target)) != 0) throw errorFromErrno(errno, name);
+    if (replacing && ::fchmod(tmp.fd, old.st_mode & 07777) != 0) throw errorFromErrno(errno, name);
 
     std::size_t done = 0;
     while (done < data.size()) {

@@ -56,12 +56,20 @@ bool withinTolerance(const int16_t* a, const int16_t* b, std::size_t n) {
 OCR::OCR(NamingPrompt& prompt, std::filesystem::path file) : prompt_(prompt), file_(std::move(file)) {}
 
 void OCR::Record(const Packet& theData) {
+    // Keep what the file holds: a recording before any load would otherwise
+    // replace the stored library with this run's records alone. It is read
+    // before the dialog opens, so a library that cannot be read is reported
+    // before the user types a name that could not be kept, and it takes the
+    // place of the library only once the user has named the packet.
+    std::optional<SignalLibrary> stored;
+    if (!loadedThisRun_) stored = readLibraryFile(file_);
+
     std::string id;
     if (!prompt_.showDialog(id) || id.empty()) return;
-
-    // Keep what the file holds: a recording before any load would otherwise
-    // replace the stored library with this run's records alone.
-    if (!loadedThisRun_) loadIRData();
+    if (stored) {
+        signals_ = std::move(*stored);
+        loadedThisRun_ = true;
+    }
 
     std::size_t count = signals_ ? signals_->size() : 0;
     if (count >= kMaxRecords)

@@ -16,9 +16,10 @@ public:
 
     // Asks for an ID; on OK with a non-empty ID appends the packet and saves.
     // Before the first recording of a run that did not load the library, the
-    // file is loaded first so that its records are kept. Raises when that load
-    // fails, when a limit would be exceeded (nothing changes then) and when the
-    // save fails (the record then stays in memory).
+    // file is loaded first, before the dialog opens, so that its records are
+    // kept. Raises when that load fails (the dialog is not shown), when a limit
+    // would be exceeded (nothing changes then) and when the save fails (the
+    // record then stays in memory).
     void Record(const Packet& theData);
     void saveIRData();
     // Replaces the library with the file's contents; on failure raises and keeps the library.

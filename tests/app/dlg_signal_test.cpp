@@ -1,6 +1,8 @@
 // The naming dialog on Qt's offscreen platform, driven through its event loop.
 #include "library/dlg_signal.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -183,6 +185,34 @@ TEST(DlgSignal, TextIsReturnedInWindows1252) {
     std::string ret;
     EXPECT_TRUE(nameIt(dlg, ret, "Lautstärke € Ω", "OK"));
     EXPECT_EQ(ret, "Lautst\xE4rke \x80 ?");
+}
+
+// What the text box shows is what is stored: characters Windows-1252 lacks
+// show as '?' as soon as they are typed or pasted, with the cursor after them.
+TEST(DlgSignal, TextBoxShowsUnstorableCharactersAsQuestionMarks) {
+    dlgSignal dlg;
+    QString shown, shownAfterPaste;
+    int cursor = -1;
+    whenModalOpens([&](QWidget* w) {
+        QLineEdit* text = formOf(w)->Text1;
+        text->clear();
+        QTest::keyClicks(text, "a");
+        text->insert(QString::fromUtf8("Ω😀"));  // as an input method puts it in
+        QTest::keyClicks(text, "b");
+        shown = text->text();
+        cursor = text->cursorPosition();
+        QApplication::clipboard()->setText(QString::fromUtf8("€→"));
+        text->home(false);
+        text->paste();
+        shownAfterPaste = text->text();
+        QTest::mouseClick(formOf(w)->OKButton, Qt::LeftButton);
+    });
+    std::string ret;
+    EXPECT_TRUE(dlg.showDialog(ret));
+    EXPECT_EQ(shown, "a??b");
+    EXPECT_EQ(cursor, 4);
+    EXPECT_EQ(shownAfterPaste, QString::fromUtf8("€?a??b"));
+    EXPECT_EQ(ret, "\x80?a??b");
 }
 
 // The text box sets no length limit: a long ID (pasted, say) comes back whole,

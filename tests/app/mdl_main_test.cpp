@@ -276,17 +276,21 @@ TEST_F(ShellTest, OtherCycleErrorsAreShownOnceUntilACleanCycle) {
         tick(packet);
     };
     next();
-    next();
+    // Presses of the same button with idle ticks between them: shown once.
+    for (int press = 0; press < 3; ++press) {
+        for (int idle = 0; idle < 5; ++idle) shell->Timer1_Timer();
+        next();
+    }
     const std::string box = "Vostel|16|Run-time error '5':\n\nInvalid procedure call or argument";
     EXPECT_EQ(prompts.boxes, (std::vector<std::string>{box}));
     EXPECT_FALSE(shell->busy());
-    shell->Timer1_Timer();  // a clean cycle
+    tick(frame({40, 40, 40}));  // a cycle that handles a packet cleanly
     next();
     EXPECT_EQ(prompts.boxes, (std::vector<std::string>{box, box}));
-    EXPECT_EQ(form.log, "sendkeys:{BOGUS}\r\nsendkeys:{BOGUS}\r\nsendkeys:{BOGUS}\r\n");
+    EXPECT_EQ(form.log.size(), 5 * std::string("sendkeys:{BOGUS}\r\n").size());
 }
 
-TEST_F(ShellTest, LostPortIsShownOnceAndReadingGoesOn) {
+TEST_F(ShellTest, LostPortIsShownOncePerLossAndReadingGoesOn) {
     start();
     bool lost = true;
     com.onRead = [&] {
@@ -301,6 +305,26 @@ TEST_F(ShellTest, LostPortIsShownOnceAndReadingGoesOn) {
     EXPECT_EQ(prompts.boxes.size(), 1u);
     EXPECT_NE(prompts.boxes[0].find("/dev/ttyUSB0"), std::string::npos);
     EXPECT_EQ(only({"PSet"}), (Events{"PSet 0,0"}));
+    // Lost again, with nothing received in between: a new loss is shown again.
+    lost = true;
+    shell->Timer1_Timer();
+    shell->Timer1_Timer();
+    EXPECT_EQ(prompts.boxes.size(), 2u);
+}
+
+TEST_F(ShellTest, UnreadableLibraryRefusesRecordingBeforeTheNamingDialog) {
+    start();
+    std::FILE* f = std::fopen(file.string().c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("not a library", f);
+    std::fclose(f);
+    shell->butRec_Click();
+    tick(frame({10, 20, 30}));
+    EXPECT_EQ(naming.shown, 0);
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_NE(prompts.boxes[0].find("irdata.txt"), std::string::npos);
+    EXPECT_EQ(shell->recordCount(), 0);
+    EXPECT_FALSE(shell->busy());
 }
 
 TEST_F(ShellTest, ErrorBoxKeepsTheCycleBusy) {

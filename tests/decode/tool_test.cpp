@@ -117,6 +117,12 @@ TEST_F(DecodeTool, UnreadableInputGivesOneLineAndAFailure) {
         EXPECT_TRUE(oneLine(r.err)) << r.err;
         EXPECT_NE(r.err.find("line 2"), std::string::npos) << r.err;
     }
+    // A lone digit is named as such, at its own column.
+    for (const char* lone : {"fe 1 ff\n", "fe 1\n"}) {
+        r = decode({"--hex"}, lone);
+        EXPECT_NE(r.err.find("line 1, column 4"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("the hexadecimal digit '1' stands alone"), std::string::npos) << r.err;
+    }
     // A binary file read with --hex: the message names the place and shows
     // neither the long line nor its control bytes.
     r = decode({"--hex"}, "fe 10 20 30 ff\nfe 10\r" + std::string(100000, 'x') + "\n");

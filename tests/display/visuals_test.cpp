@@ -160,6 +160,23 @@ TEST_F(VisualsTest, DataBeforeAMarkerContinuesFromThePreviousState) {
     EXPECT_EQ(area.ops, (Ops{"Line 23,1 C0E0FF", "Line 24,1 FF0000"}));
 }
 
+// A marker in the middle of data, on a display that has already drawn,
+// starts the next row at the left edge.
+TEST_F(VisualsTest, MarkerInTheMiddleStartsTheRowAtTheLeftEdge) {
+    vis.drawPacket({10, 20, 30});  // curX 18, next row 1
+    area.ops.clear();
+    vis.drawData({40, 170, 20});
+    EXPECT_EQ(area.ops, (Ops{"Line 38,1 C0E0FF", "PSet 0,2", "Line 10,2 FF0000"}));
+
+    vis.drawPacket({10, 20, 30});  // row 2 again, then curX 18, next row 3
+    area.ops.clear();
+    vis.drawEncodedData({1, 170, 1});
+    ASSERT_EQ(area.ops.size(), 16u);
+    EXPECT_EQ(area.ops[0], "PSet 18,3 000001");
+    EXPECT_EQ(area.ops[8], "PSet 0,4 000001");
+    EXPECT_EQ(area.ops[15], "PSet 2,4 C0E0FF");
+}
+
 TEST_F(VisualsTest, MarkerThatWrapsClearsBeforeTheRow) {
     area.heightTwips = 30;  // 2 rows
     vis.drawData({170});

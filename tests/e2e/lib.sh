@@ -7,7 +7,7 @@
 #                            $VOSTEL_KEYTARGET when set, else from BUILD_DIR
 #   e2e_start_xvfb           a new X server on a free display
 #   e2e_start_sim [ARGS]     vostel-sim taking steps from e2e_sim; sets SIM_PORT
-#   e2e_start_vostel DIR     the program, in working folder DIR; sets VOSTEL_PID
+#   e2e_start_vostel DIR [ARGS]  the program, in working folder DIR; sets VOSTEL_PID
 #   e2e_answer_port_prompt N, e2e_record ID, e2e_name_signal ID, e2e_log_text,
 #   e2e_screenshot FILE, e2e_pic_pixel FILE X Y, ...
 #
@@ -123,7 +123,7 @@ e2e__at_least() { [ "$(e2e_sim_count "$2")" -ge "$1" ]; }
 e2e_start_vostel() {
   local dir=$1
   mkdir -p "$dir"
-  (cd "$dir" && exec "$VOSTEL") >"$E2E_DIR/vostel.log" 2>&1 &
+  (cd "$dir" && exec "$VOSTEL" "${@:2}") >"$E2E_DIR/vostel.log" 2>&1 &
   VOSTEL_PID=$!
   E2E_PIDS+=("$VOSTEL_PID")
 }
@@ -218,13 +218,14 @@ e2e_answer_port_prompt() {
     e2e_fail "the port prompt stayed open"
 }
 
-# Starts the program and connects it to vostel-sim: the port prompt answered,
-# the initialisation command received by the emulator.
+# Starts the program (with ARGS after DIR, if any) and connects it to
+# vostel-sim: the port prompt answered, the initialisation command received by
+# the emulator.
 e2e_connect() {
   local dir=$1 before
   before=$(e2e_sim_count '^received the initialisation command$')
   E2E_MAIN_WID=
-  e2e_start_vostel "$dir"
+  e2e_start_vostel "$dir" "${@:2}"
   e2e_answer_port_prompt "$SIM_PORT" || return 1
   e2e_wait_sim '^received the initialisation command$' $((before + 1)) || return 1
   E2E_MAIN_WID=$(e2e_window Vostel) || return 1

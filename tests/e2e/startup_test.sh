@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Start-up: the port prompt over a visible main window; a number below 1 ends
 # the program after the warning box; a valid number opens the emulator's line
-# and sends exactly the initialisation command.
+# and sends exactly the initialisation command. Arguments change nothing, and
+# the keyboard reaches every control by Tab.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 e2e_init
@@ -20,9 +21,21 @@ e2e_wait_for 10 e2e_window_gone Vostel || e2e_fail "the main window stayed after
 e2e_wait_for 10 eval '! e2e_vostel_running' || e2e_fail "the program did not end after the warning"
 [ -z "$(e2e_received_bytes)" ] || e2e_fail "bytes were sent although no port was chosen: $(e2e_received_bytes)"
 
-e2e_connect "$E2E_DIR/work"
+# The program takes no arguments, Qt's own options included: the caption
+# stays "Vostel" (e2e_connect looks for it).
+e2e_connect "$E2E_DIR/work" -qwindowtitle Other -reverse -style fusion
 sleep 0.5
 [ "$(e2e_received_bytes)" = "41 54 56 31 51 30 0d" ] ||
   e2e_fail "the emulator received $(e2e_received_bytes), expected ATV1Q0 and a carriage return"
 e2e_vostel_running || e2e_fail "the program ended"
+
+# Tab and Shift+Tab go round picture area, log, Record, LoadIRData from every
+# control, the log included: from the log, five Tabs and four Shift+Tabs end
+# on Record, and Space there arms recording.
+e2e_click_main "$E2E_LOG_X" "$E2E_LOG_Y"
+xdotool key --delay 50 Tab Tab Tab Tab Tab shift+Tab shift+Tab shift+Tab shift+Tab space
+e2e_sim power
+e2e_window "Enter ID for Signal-Packet" >/dev/null || e2e_fail "Record did not get the focus by Tab"
+e2e_click "$E2E_DLG_CANCEL_X" "$E2E_DLG_CANCEL_Y"
+e2e_wait_for 10 e2e_window_gone 'Enter ID for Signal-Packet' || e2e_fail "the naming dialog stayed open"
 echo "ok"

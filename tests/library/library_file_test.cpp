@@ -1,10 +1,18 @@
 #include "library/library_file.h"
 
 #include <fcntl.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstddef>
+#include <fstream>
 #include <future>
 
 #include <gtest/gtest.h>
@@ -125,7 +133,68 @@ TEST(LibraryFileReading, LayoutFaultsAreNamed) {
     }
 }
 
-class LibraryFileOnDisk : public vostel::testing::TempDirTest {};
+// A file that is no library says so first, after its name; a JSON document
+// (an export given where the library belongs) gets a hint to import it.
+TEST(LibraryFileReading, FileThatIsNoLibrarySaysSo) {
+    RuntimeError e = errorOf([] { decodeLibrary("peas, carrots, beans\n", "shopping.txt"); });
+    EXPECT_EQ(e.number(), kErrInvalidFileFormat);
+    EXPECT_TRUE(e.text().starts_with("shopping.txt is not a Vostel library: the last index is ")) << e.text();
+    EXPECT_EQ(e.text().find("JSON"), std::string::npos) << e.text();
+
+    e = errorOf(
+        [] { decodeLibrary("\n  {\"records\": [{\"id\": \"on\", \"packet\": [1, 2, 3]}]}\n", "lib.json"); });
+    EXPECT_TRUE(e.text().starts_with("lib.json is not a Vostel library: ")) << e.text();
+    EXPECT_NE(e.text().find("vostel-tool import reads JSON"), std::string::npos) << e.text();
+}
+
+class LibraryFileOnDisk : public vostel::testing::TempDirTest {
+protected:
+    // Runs f in a child process and returns how that ended: its exit status, or
+    // 128 + the signal that killed it.
+    template <class F>
+    static int inChild(F f) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            int status = 99;
+            try {
+                status = f();
+            } catch (...) {
+                status = 98;
+            }
+            ::_exit(status);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+};
+
+// A library file far larger than its layout (here a sparse file of 16 GiB
+// whose first bytes are a library): loading reads the records and stops,
+// within a memory limit far below the file's size.
+TEST_F(LibraryFileOnDisk, HugeFileLoadsItsRecordsWithinBoundedMemory) {
+    const SignalLibrary lib = sample();
+    writeBytes("irdata.txt", encodeLibrary(lib));
+    const off_t huge = off_t{16} << 30;
+    if (::truncate("irdata.txt", huge) != 0) GTEST_SKIP() << "no room for a sparse file here";
+    const int status = inChild([&] {
+        long pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const rlim_t limit =
+            static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (256u << 20);
+        const struct rlimit bounded { limit, limit };
+        if (::setrlimit(RLIMIT_AS, &bounded) != 0) return 97;
+        if (readLibraryFile("irdata.txt") != lib) return 1;
+        // Read: the records and at most one buffer more, not the gigabytes after them.
+        std::ifstream io("/proc/self/io");
+        std::string key;
+        unsigned long long readBytes = 0;
+        while (io >> key >> readBytes && key != "rchar:") {
+        }
+        return readBytes < (1u << 20) ? 0 : 2;
+    });
+    EXPECT_EQ(status, 0) << "1: wrong records, 2: read far past them, 98: failed (out of memory?)";
+}
 
 // Mended: loading a missing file gives no records and never creates it.
 TEST_F(LibraryFileOnDisk, MissingFileGivesNoRecordsAndIsNotCreated) {
@@ -195,6 +264,34 @@ TEST_F(LibraryFileOnDisk, SaveKeepsThePermissionsOfTheOldFile) {
     std::filesystem::permissions("irdata.txt", std::filesystem::perms(0640));
     writeLibraryFile("irdata.txt", sample());
     EXPECT_EQ(std::filesystem::status("irdata.txt").permissions(), std::filesystem::perms(0640));
+}
+
+// A new library gets the mode the umask gives any new file, and saving never
+// calls umask(), which would change it for the whole process for a moment: in
+// the child, the kernel ends the process at the first call.
+TEST_F(LibraryFileOnDisk, NewFileFollowsTheUmaskWithoutCallingIt) {
+    const int status = inChild([] {
+        ::umask(027);
+        struct sock_filter filter[] = {
+            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, nr)),
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_umask, 0, 1),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        };
+        struct sock_fprog program {
+            static_cast<unsigned short>(std::size(filter)), filter
+        };
+        if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+            ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0)
+            return 97;
+        writeLibraryFile("irdata.txt", sample());
+        return 0;
+    });
+    if (status == 97) GTEST_SKIP() << "system call filters are not available here";
+    ASSERT_EQ(status, 0) << "128 + " << SIGSYS << ": saving called umask()";
+    EXPECT_EQ(std::filesystem::status("irdata.txt").permissions(), std::filesystem::perms(0640));
+    EXPECT_EQ(readLibraryFile("irdata.txt"), sample());
+    EXPECT_EQ(entryCount(), 1u);
 }
 
 // Mended: a save that fails part-way (here: the file size limit, which holds for

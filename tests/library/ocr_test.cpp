@@ -179,6 +179,7 @@ TEST_F(OcrTest, RecordingIsRefusedWhenTheStoredLibraryCannotBeLoaded) {
     const std::string damaged = std::string("\x00\x00\x00\x00\x07\x00", 6);
     writeBytes("irdata.txt", damaged);
     EXPECT_EQ(errorNumber([&] { record({10, 200, 35}, "on"); }), kErrInvalidFileFormat);
+    EXPECT_EQ(prompt.shown, 0);  // refused before a name is asked for
     EXPECT_FALSE(ocr.library().has_value());
     EXPECT_EQ(readBytes("irdata.txt"), damaged);
 }

@@ -176,12 +176,42 @@ TEST_F(ToolTest, MatchReportsTheFirstMatchingId) {
 
 TEST_F(ToolTest, DamagedFilesAndUnknownCommandsFail) {
     writeBytes("irdata.txt", std::string("\x00\x00\x00\x00\x05\x00", 6));
-    for (const char* cmd : {"list", "export"}) expectFailure(run({cmd}), "irdata.txt: record 0 has a dimension count of 5");
+    for (const char* cmd : {"list", "export"})
+        expectFailure(run({cmd}), "irdata.txt is not a Vostel library: record 0 has a dimension count of 5");
     expectFailure(run({"rename", "0", "x"}), "dimension count");
     expectFailure(run({"match", "1"}), "dimension count");
     expectFailure(run({"list", "missing.bin"}), "missing.bin");
     expectFailure(run({"frobnicate"}), "frobnicate");
     EXPECT_EQ(readBytes("irdata.txt"), std::string("\x00\x00\x00\x00\x05\x00", 6));
+}
+
+// --help after any command prints its usage; any other argument that starts
+// with '-' and is no option of the command is refused, never taken as a file.
+TEST_F(ToolTest, HelpAfterACommandAndUnknownOptions) {
+    writeLibraryFile("irdata.txt", sample);
+    for (const char* cmd : {"list", "export", "import", "rename", "delete", "match", "decode"}) {
+        Result r = run({cmd, "--help"});
+        EXPECT_EQ(r.status, 0) << cmd << ": " << r.err;
+        std::string usage = "vostel-tool ";
+        usage += cmd;
+        EXPECT_NE(r.out.find(usage), std::string::npos) << r.out;
+        EXPECT_EQ(r.err, "");
+    }
+    expectFailure(run({"list", "--all"}), "unknown option '--all'");
+    expectFailure(run({"delete", "0", "-f"}), "unknown option '-f'");
+    expectFailure(run({"import", "--force", "lib.json"}), "unknown option '--force'");
+    EXPECT_EQ(readLibraryFile("irdata.txt"), sample);
+    // Negative elements are no options; after "--" nothing is.
+    EXPECT_EQ(run({"match", "-5", "7", "32767"}).out, "\xC3\x84\xE2\x82\xAC \"q\"\n");
+    EXPECT_EQ(run({"rename", "0", "--", "-on-"}).status, 0);
+    EXPECT_EQ(readLibraryFile("irdata.txt")[0].id, "-on-");
+}
+
+// A JSON export given where a library belongs says what to do with it.
+TEST_F(ToolTest, JsonGivenAsALibraryPointsToImport) {
+    writeBytes("lib.json", "{\"records\": [{\"id\": \"on\", \"packet\": [10, 200, 35]}]}\n");
+    expectFailure(run({"list", "lib.json"}), "lib.json is not a Vostel library: ");
+    expectFailure(run({"list", "lib.json"}), "vostel-tool import reads JSON");
 }
 
 // An export or a list that cannot be written (a full disk) must not pass for

@@ -9,9 +9,12 @@
 #include <QTest>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <string>
 #include <sys/resource.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include "serial/comport.h"
 #include "serial/protocol.h"
@@ -75,6 +78,43 @@ TEST_F(QtSerialControlTest, UnitReceivesExactlyTheInitialisationCommand) {
     openPort(control, 3);
     EXPECT_TRUE(control.portOpen());
     EXPECT_EQ(unit.receive(100, 500ms), kInitCommand);
+}
+
+// The line as the device holds it after the port was opened: 9600 baud,
+// 8 data bits, no parity, 1 stop bit, raw, whatever it was set to before.
+TEST_F(QtSerialControlTest, LineIsSetTo9600Baud8N1Raw) {
+    Pty unit;
+    auto lineOf = [&] {
+        termios tio{};
+        const int fd = ::open(unit.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        EXPECT_GE(fd, 0);
+        EXPECT_EQ(::tcgetattr(fd, &tio), 0);
+        return std::pair{fd, tio};
+    };
+    auto [fd, before] = lineOf();
+    // A cooked line at 1200 baud with 2 stop bits. (A pseudo-terminal always
+    // keeps 8 data bits and no parity, whatever is asked of it.)
+    before.c_lflag |= ICANON | ECHO | ISIG | IEXTEN;
+    before.c_iflag |= ICRNL | ISTRIP | IXON;
+    before.c_oflag |= OPOST | ONLCR;
+    before.c_cflag |= CSTOPB;
+    ::cfsetispeed(&before, B1200);
+    ::cfsetospeed(&before, B1200);
+    ASSERT_EQ(::tcsetattr(fd, TCSANOW, &before), 0);
+    ::close(fd);
+
+    link(4, unit.slavePath());
+    QtSerialControl control;
+    openPort(control, 4);
+    auto [fd2, line] = lineOf();
+    ::close(fd2);
+    EXPECT_EQ(::cfgetispeed(&line), speed_t{B9600});
+    EXPECT_EQ(::cfgetospeed(&line), speed_t{B9600});
+    EXPECT_EQ(line.c_cflag & CSIZE, tcflag_t{CS8});
+    EXPECT_EQ(line.c_cflag & (PARENB | CSTOPB), 0u);
+    EXPECT_EQ(line.c_lflag & (ICANON | ECHO | ECHONL | ISIG | IEXTEN), 0u);
+    EXPECT_EQ(line.c_iflag & (ICRNL | INLCR | IGNCR | ISTRIP | IXON | PARMRK), 0u);
+    EXPECT_EQ(line.c_oflag & OPOST, 0u);
 }
 
 TEST_F(QtSerialControlTest, ReadsReturnEveryByteOnceAndNeverWait) {

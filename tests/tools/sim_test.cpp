@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -265,6 +266,65 @@ TEST_F(SimTest, TakesTheLowestFreePortAndReusesOnlyLinksLeftByADeadEmulator) {
     EXPECT_EQ(fs::read_symlink(ports() / "com4"), "/dev/ttyUSB7");
 }
 
+// An emulator killed outright leaves its link; once the system has given its
+// pseudo-terminal's number to another program, the link leads to a live
+// device, yet it is still known as stale: no emulator holds its lock.
+TEST_F(SimTest, LinkOfAKilledEmulatorIsReplacedAlthoughItsNumberLivesOn) {
+    std::string lost;
+    {
+        Sim killed(dir.path(), {"--port", "5", "--play", "init"});
+        ASSERT_NE(killed.waitForLine("port prompt"), "");
+        lost = fs::read_symlink(ports() / "com5").string();
+        killed.signal(SIGKILL);
+        ASSERT_EQ(killed.wait(), 128 + SIGKILL);
+    }
+    // New pseudo-terminals until one gets the lost number (normally the first).
+    std::vector<int> held;
+    std::string taken;
+    while (held.size() < 16 && taken != lost) {
+        const int fd = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0 || ::grantpt(fd) != 0 || ::unlockpt(fd) != 0) break;
+        held.push_back(fd);
+        taken = ::ptsname(fd);
+    }
+    if (taken == lost) {
+        ASSERT_TRUE(fs::exists(ports() / "com5"));
+        Sim next(dir.path(), {"--port", "5", "--play", "init"});
+        EXPECT_NE(next.waitForLine("left by an emulator that has ended"), "") << next.output();
+        EXPECT_NE(next.waitForLine("port prompt").find("type 5 "), std::string::npos) << next.output();
+        EXPECT_NE(fs::read_symlink(ports() / "com5").string(), lost);
+        // A running emulator's port stays taken.
+        Sim second(dir.path(), {"--port", "5", "--play", "init"});
+        EXPECT_NE(second.waitForLine("running").find("com5"), std::string::npos) << second.output();
+        EXPECT_EQ(second.wait(), 1);
+    }
+    for (int fd : held) ::close(fd);
+    if (taken != lost) GTEST_SKIP() << "the lost pseudo-terminal's number went to another program";
+}
+
+// quit closes the line only once the program, which reads every 100 ms, has
+// read the last packet: here it reads two and a half ticks after the press.
+TEST_F(SimTest, QuitLetsTheProgramReadTheLastPacket) {
+    const std::size_t size = listedDurations(dir.path(), "power").size() + 2;
+    Sim sim(dir.path(), {"--play", "init,power,quit", "--jitter", "0"});
+    ASSERT_NE(sim.waitForLine("port prompt"), "");
+    Port port(ports() / "com1");
+    ASSERT_TRUE(port.ok());
+    port.write(std::string(vostel::protocol::kInitCommand));
+    ASSERT_EQ(sim.waitForLine("sent:"), "sent: power");
+    std::this_thread::sleep_for(250ms);
+    EXPECT_EQ(joined(port.read(size)).size(), size);
+    EXPECT_EQ(sim.wait(), 0);
+}
+
+// Without a terminal there are no keys to press buttons with: without a
+// schedule either, it says so instead of waiting silently.
+TEST_F(SimTest, WithoutTerminalOrScheduleItSaysNothingWillBePressed) {
+    Sim sim(dir.path(), {});
+    EXPECT_NE(sim.waitForLine("nothing will be pressed"), "") << sim.output();
+    EXPECT_NE(sim.waitForLine("--play").find("--play STEPS"), std::string::npos) << sim.output();
+}
+
 TEST_F(SimTest, BadOptionsAndAnUnusablePortsFolderEndWithOneClearLine) {
     struct Case {
         std::vector<std::string> args;
@@ -278,6 +338,7 @@ TEST_F(SimTest, BadOptionsAndAnUnusablePortsFolderEndWithOneClearLine) {
         {{"--jitter", "40"}, "--jitter needs a number from 0 to 10", 2},
         {{"--play", "power,teleport"}, "unknown step 'teleport'", 2},
         {{"--play", "powerx"}, "unknown step 'powerx'", 2},
+        {{"--play", "#99"}, "there is no button 99", 2},
         {{"--play", "raw"}, "the step 'raw' needs --raw FILE", 2},
         {{"--raw", "/nonexistent/capture.bin"}, "File not found: /nonexistent/capture.bin", 1},
         {{"--library", "/nonexistent/dir/irdata.txt", "--list"}, "File not found: /nonexistent/dir/", 1},
@@ -353,7 +414,9 @@ TEST_F(SimTest, InteractiveKeysPressButtonsAndTheTerminalIsRestored) {
     {
         Sim sim(dir.path(), {"--jitter", "0"}, terminal);
         ASSERT_FALSE(sim.waitForLine("port prompt").empty());
-        EXPECT_NE(sim.waitForLine("keys:").find("p=power"), std::string::npos);
+        const std::string keys = sim.waitForLine("keys:");
+        EXPECT_NE(keys.find("p=power"), std::string::npos) << keys;
+        EXPECT_NE(keys.find("space then a key = hold"), std::string::npos) << keys;
         termios during{};
         tcgetattr(terminal, &during);
         EXPECT_FALSE(during.c_lflag & (ICANON | ECHO)) << "keys are taken one by one, unechoed";
@@ -362,6 +425,9 @@ TEST_F(SimTest, InteractiveKeysPressButtonsAndTheTerminalIsRestored) {
         keyboard.send("m");
         EXPECT_EQ(sim.waitForLine("sent:"), "sent: mute");
         EXPECT_EQ(joined(port.read(size)).size(), size);
+        // Space, then a key without a capital: the button is held (nine packets).
+        keyboard.send(" +");
+        for (int i = 0; i < 9; ++i) ASSERT_EQ(sim.waitForLine("sent:"), "sent: vol+") << i;
         keyboard.send("q");
         EXPECT_EQ(sim.wait(), 0);
     }

@@ -17,6 +17,7 @@
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "options.h"
@@ -94,6 +95,7 @@ private:
         if (!line_.isOpen()) plugIn(true);
     }
     void sendRaw() override;
+    std::size_t unread() const override { return line_.isOpen() ? line_.unread() : 0; }
     void quit() override { quit_ = true; }
 
     void plugIn(bool again);
@@ -123,6 +125,7 @@ private:
     std::string received_;  // the last few bytes, to spot the initialisation command
     Clock::time_point nextNoise_{};
     bool quit_ = false;
+    bool holdNext_ = false;  // space was typed: the next key holds its button
     std::string stdinLine_;
 };
 
@@ -135,6 +138,9 @@ void Emulator::plugIn(bool again) {
         std::printf("plugged in again: com%d -> %s\n", link_.port(), line_.slavePath().c_str());
     } else {
         link_.create(vostel::portsFolder(), opt_.port, line_.slavePath());
+        if (link_.replacedStale())
+            std::printf("vostel-sim: %s was left by an emulator that has ended; replaced it\n",
+                        link_.path().c_str());
         std::printf("vostel-sim: type %d at the program's port prompt (%s -> %s)\n", link_.port(),
                     link_.path().c_str(), line_.slavePath().c_str());
     }
@@ -212,14 +218,21 @@ void Emulator::readProgram() {
 }
 
 void Emulator::onKey(char key) {
+    // Space holds the button of the next key, whatever that key is.
+    if (key == ' ') {
+        holdNext_ = true;
+        return;
+    }
+    const bool holdThis = std::exchange(holdNext_, false);
     if (key == 'q') {
         quit_ = true;
         return;
     }
     if (key == 'u' && line_.isOpen()) return schedule_.add({Step::Unplug, nullptr, 1, {}});
     if (key == 'r' && !line_.isOpen()) return schedule_.add({Step::Plug, nullptr, 1, {}});
-    bool hold = key >= 'A' && key <= 'Z';
-    char lower = hold ? static_cast<char>(key - 'A' + 'a') : key;
+    const bool capital = key >= 'A' && key <= 'Z';
+    const bool hold = holdThis || capital;
+    char lower = capital ? static_cast<char>(key - 'A' + 'a') : key;
     for (const Button& b : buttons_) {
         if (b.key != lower) continue;
         // A key held down repeats faster than the remote; while a press of the
@@ -260,7 +273,7 @@ int Emulator::run(int signalFd, bool interactive, bool stepsFromStdin) {
         std::string help = "keys:";
         for (const Button& b : buttons_)
             if (b.key) help += std::string(" ") + b.key + "=" + b.name;
-        std::printf("%s; capital letter = hold; u unplug, r plug in again, q quit\n", help.c_str());
+        std::printf("%s; space then a key = hold; u unplug, r plug in again, q quit\n", help.c_str());
     }
     bool stdinOpen = interactive || stepsFromStdin;
     nextNoise_ = Clock::now() + 3s;
@@ -368,6 +381,11 @@ int main(int argc, char** argv) {
     }
     bool interactive = !opt.play && !opt.raw && isatty(STDIN_FILENO);
     bool fromStdin = opt.play && *opt.play == "-";
+    if (!interactive && !fromStdin && schedule.empty())
+        std::printf(
+            "vostel-sim: no terminal and no schedule: nothing will be pressed. Give the steps with\n"
+            "  --play STEPS (for example --play \"init,power,1s,vol+x5\"), or --play - to read them from\n"
+            "  standard input; vostel-sim --help lists the steps.\n");
     try {
         Emulator emulator(opt, std::move(buttons), std::move(raw), schedule);
         return emulator.run(signalFd, interactive, fromStdin);

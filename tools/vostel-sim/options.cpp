@@ -19,8 +19,9 @@ const char* const kUsage =
     "  --list          print the buttons and their durations, then exit\n"
     "  --help          print this help\n"
     "\n"
-    "Without --play or --raw, keys typed on the terminal press the buttons (a capital\n"
-    "letter holds one for a second; u unplugs, r plugs in again, q quits).\n"
+    "Without --play or --raw, keys typed on the terminal press the buttons. Space and\n"
+    "then a button's key (or a letter key's capital) holds the button for a second;\n"
+    "u unplugs, r plugs in again, q quits.\n"
     "\n";
 
 namespace {

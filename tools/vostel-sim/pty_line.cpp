@@ -1,6 +1,8 @@
 #include "pty_line.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -52,6 +54,12 @@ void PtyLine::open(bool raw) {
     slavePath_ = name;
 }
 
+std::size_t PtyLine::unread() const {
+    int n = 0;
+    if (slave_ < 0 || ::ioctl(slave_, FIONREAD, &n) != 0 || n < 0) return 0;
+    return static_cast<std::size_t>(n);
+}
+
 void PtyLine::close() {
     if (slave_ >= 0) ::close(slave_);
     if (master_ >= 0) ::close(master_);
@@ -65,21 +73,44 @@ void PortLink::create(const fs::path& folder, int port, const std::string& targe
         throw std::runtime_error("cannot use the ports folder " + folder.string() + ": " +
                                  (ec ? ec.message() : std::string("not a folder")));
     for (int n = port > 0 ? port : 1; n <= 32767; ++n) {
-        fs::path link = folder / (std::string("com") + std::to_string(n));
+        const std::string name = "com" + std::to_string(n);
+        const fs::path link = folder / name;
+        const fs::path lock = folder / ("." + name + ".lock");
+        const bool lockExisted = ::access(lock.c_str(), F_OK) == 0;
+        const int fd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0) fail("cannot create " + lock.string(), errno);
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd);
+            if (port > 0)
+                throw std::runtime_error(link.string() +
+                                         " belongs to another vostel-sim that is running (port " +
+                                         std::to_string(n) + " is taken; choose another with --port)");
+            continue;
+        }
+        lockPath_ = lock, lockFd_ = fd;
         if (::symlink(target.c_str(), link.c_str()) == 0) {
             path_ = link, target_ = target, port_ = n;
             return;
         }
-        int err = errno;
-        if (err != EEXIST) fail("cannot create " + link.string(), err);
-        // Taken: reuse only a link left dangling by an emulator that died.
-        bool stale = fs::is_symlink(link, ec) && !fs::exists(link, ec) &&
-                     fs::read_symlink(link, ec).string().rfind("/dev/pts/", 0) == 0;
-        if (stale) {
+        const int err = errno;
+        // Taken: reuse only a link to a pseudo-terminal that an emulator left,
+        // known by its lock file, which nobody holds now, or by its device being gone.
+        const bool pseudoTerminal =
+            fs::is_symlink(link, ec) && fs::read_symlink(link, ec).string().rfind("/dev/pts/", 0) == 0;
+        if (err == EEXIST && pseudoTerminal && (lockExisted || !fs::exists(link, ec))) {
             path_ = link, port_ = n;
             retarget(target);
+            replacedStale_ = true;
             return;
         }
+        if (lockExisted) {
+            ::close(lockFd_);
+            lockFd_ = -1;
+            lockPath_.clear();
+        } else {
+            releaseLock();
+        }
+        if (err != EEXIST) fail("cannot create " + link.string(), err);
         if (port > 0)
             throw std::runtime_error(link.string() + " already exists (port " + std::to_string(n) +
                                      " is taken; choose another with --port)");
@@ -101,10 +132,21 @@ void PortLink::retarget(const std::string& target) {
 }
 
 void PortLink::remove() noexcept {
-    if (path_.empty()) return;
-    std::error_code ec;
-    if (fs::is_symlink(path_, ec) && fs::read_symlink(path_, ec).string() == target_) ::unlink(path_.c_str());
-    path_.clear();
+    if (!path_.empty()) {
+        std::error_code ec;
+        if (fs::is_symlink(path_, ec) && fs::read_symlink(path_, ec).string() == target_)
+            ::unlink(path_.c_str());
+        path_.clear();
+    }
+    releaseLock();
+}
+
+void PortLink::releaseLock() noexcept {
+    if (lockFd_ < 0) return;
+    ::unlink(lockPath_.c_str());
+    ::close(lockFd_);
+    lockFd_ = -1;
+    lockPath_.clear();
 }
 
 }  // namespace vostel::sim

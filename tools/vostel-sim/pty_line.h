@@ -23,6 +23,8 @@ public:
     bool isOpen() const { return master_ >= 0; }
     int master() const { return master_; }
     const std::string& slavePath() const { return slavePath_; }
+    // Bytes sent that the program has not read yet.
+    std::size_t unread() const;
 
 private:
     int master_ = -1;
@@ -32,6 +34,9 @@ private:
 
 // The link comN -> device in the ports folder, removed again by remove() and
 // by the destructor, but only while it still points to the device it was made for.
+// While the link exists, the emulator holds a lock on the file .comN.lock
+// beside it; the system releases that lock when the process ends in any way,
+// so a link whose lock nobody holds was left by an emulator that is gone.
 class PortLink {
 public:
     PortLink() = default;
@@ -41,8 +46,9 @@ public:
 
     // Creates the folder if missing, then links comN (or, when port is 0, the
     // lowest free comN from 1) to target. An existing comN is replaced only
-    // when it is a link to a device that no longer exists (left by an emulator
-    // that was killed). Throws std::runtime_error with a one-line reason.
+    // when an emulator that has ended left it: a link to a pseudo-terminal
+    // whose lock nobody holds, or one that no longer exists; replacedStale()
+    // then tells. Throws std::runtime_error with a one-line reason.
     void create(const std::filesystem::path& folder, int port, const std::string& target);
     // Points the link at a new device, atomically.
     void retarget(const std::string& target);
@@ -50,11 +56,17 @@ public:
 
     int port() const { return port_; }
     const std::filesystem::path& path() const { return path_; }
+    bool replacedStale() const { return replacedStale_; }
 
 private:
+    void releaseLock() noexcept;
+
     std::filesystem::path path_;
     std::string target_;
     int port_ = 0;
+    bool replacedStale_ = false;
+    std::filesystem::path lockPath_;
+    int lockFd_ = -1;
 };
 
 }  // namespace vostel::sim

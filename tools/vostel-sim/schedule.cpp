@@ -16,7 +16,8 @@ const char* const kScheduleHelp =
     "  plug      plug it in again: a new pseudo-terminal behind the same port link\n"
     "  raw       send the --raw file\n"
     "  all       press every button once, 500 ms apart\n"
-    "  quit      end vostel-sim\n"
+    "  quit      end vostel-sim, once the program has read what was sent\n"
+    "            (at most a second)\n"
     "  --play - reads the steps from standard input, one or more per line, as they come.\n";
 
 namespace {
@@ -67,6 +68,11 @@ Step parseStep(const std::string& text, const std::vector<Button>& buttons) {
         int count = std::stoi(text.substr(x + 1));
         if (b && count >= 1) return {Step::Press, b, count, {}};
     }
+    // "#N" (or "#NxK") names a button by its number.
+    const std::string pressed = x != std::string::npos && x > 0 ? text.substr(0, x) : text;
+    if (pressed.size() > 1 && pressed[0] == '#' && allDigits(pressed.substr(1)))
+        throw std::invalid_argument("there is no button " + pressed.substr(1) + " (the buttons are #0 to #" +
+                                    std::to_string(buttons.size() - 1) + ")");
     std::string names;
     for (const Button& b : buttons) names += (names.empty() ? "" : " ") + b.name;
     throw std::invalid_argument("unknown step '" + text + "' (buttons: " + names + ")");
@@ -144,7 +150,8 @@ Schedule::Clock::time_point Schedule::advance(Clock::time_point now, Line& line)
             }
             case Step::Quit:
                 // Give the program time to read the last bytes before the line goes.
-                if (now < stepTime_ + 100ms) return stepTime_ + 100ms;
+                if (now < stepTime_ + kLastRead) return stepTime_ + kLastRead;
+                if (line.unread() > 0 && now < stepTime_ + kLastReadAtMost) return now + 20ms;
                 steps_.pop_front();
                 started_ = false;
                 line.quit();

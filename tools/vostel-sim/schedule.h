@@ -1,6 +1,7 @@
 #pragma once
 // Schedules for --play: a comma-separated list of steps run one after another.
 #include <chrono>
+#include <cstddef>
 #include <deque>
 #include <string>
 #include <vector>
@@ -23,6 +24,10 @@ std::vector<Step> parseSchedule(const std::string& text, const std::vector<Butto
 
 // A held button repeats its packet this often.
 inline constexpr std::chrono::milliseconds kRepeat{110};
+// Before quit ends the line, the program (which reads every 100 ms) gets at
+// least one tick, and up to ten, to read what was sent.
+inline constexpr std::chrono::milliseconds kLastRead{100};
+inline constexpr std::chrono::milliseconds kLastReadAtMost{1000};
 
 // The steps still to run, run one after another as their time comes.
 class Schedule {
@@ -42,6 +47,8 @@ public:
         virtual void unplug() = 0;
         virtual void plug() = 0;
         virtual void sendRaw() = 0;
+        // Bytes sent that the program has not read yet.
+        virtual std::size_t unread() const = 0;
         virtual void quit() = 0;
     };
 

@@ -32,9 +32,26 @@ int hexValue(char c) {
     return -1;
 }
 
-// One --hex line: byte pairs, blanks allowed between them. Returns 0, or the
-// column (from 1) at which the line stops being hexadecimal byte pairs.
-std::size_t parseHexLine(const std::string& line, std::string& out) {
+// Where and why a --hex line stops being hexadecimal byte pairs.
+struct HexFault {
+    std::size_t column = 0;  // from 1; 0: the line is fine
+    std::string what;
+};
+
+// What stands at `column` of a line, for the message: the line itself may be
+// long or binary, so it is not shown.
+std::string characterAt(const std::string& line, std::size_t column) {
+    const auto c = static_cast<unsigned char>(line[column - 1]);
+    char what[32];
+    if (c >= 0x20 && c < 0x7F)
+        std::snprintf(what, sizeof what, "'%c'", c);
+    else
+        std::snprintf(what, sizeof what, "the byte 0x%02X", c);
+    return what;
+}
+
+// One --hex line: byte pairs, blanks allowed between them.
+HexFault parseHexLine(const std::string& line, std::string& out) {
     out.clear();
     for (std::size_t i = 0; i < line.size();) {
         const char c = line[i];
@@ -43,26 +60,17 @@ std::size_t parseHexLine(const std::string& line, std::string& out) {
             continue;
         }
         const int hi = hexValue(c);
-        if (hi < 0) return i + 1;
-        const int lo = i + 1 < line.size() ? hexValue(line[i + 1]) : -1;
-        if (lo < 0) return i + 2;
+        if (hi < 0) return {i + 1, characterAt(line, i + 1) + " is not a hexadecimal digit"};
+        const bool alone = i + 1 == line.size() || line[i + 1] == ' ' || line[i + 1] == '\t';
+        if (alone)
+            return {i + 1, "the hexadecimal digit " + characterAt(line, i + 1) +
+                               " stands alone; a byte is two digits, as in 0" + c};
+        const int lo = hexValue(line[i + 1]);
+        if (lo < 0) return {i + 2, characterAt(line, i + 2) + " is not a hexadecimal digit"};
         out += static_cast<char>(hi * 16 + lo);
         i += 2;
     }
-    return 0;
-}
-
-// What stands at `column` of a line that is not hexadecimal, for the message:
-// the line itself may be long or binary, so it is not shown.
-std::string faultAt(const std::string& line, std::size_t column) {
-    if (column > line.size()) return "the line ends inside a byte pair";
-    const auto c = static_cast<unsigned char>(line[column - 1]);
-    char what[32];
-    if (c >= 0x20 && c < 0x7F)
-        std::snprintf(what, sizeof what, "'%c'", c);
-    else
-        std::snprintf(what, sizeof what, "the byte 0x%02X", c);
-    return std::string(what) + " is not a hexadecimal digit";
+    return {};
 }
 
 // Hands one chunk to the framer and prints what it made available, then its error.
@@ -125,7 +133,7 @@ int cmdDecode(const Args& args) {
                 return fail(
                     "--chunk takes a number from 1 to " + std::to_string(kMaxChunk) + ", not '" + n + "'", 2);
         } else if (a == "-h" || a == "--help") {
-            std::fputs(kDecodeUsage, stdout);
+            std::printf("usage: vostel-tool %s", kDecodeUsage + 2);  // without the indent of the list
             return 0;
         } else if (a.size() > 1 && a[0] == '-') {
             return fail("unknown option '" + a + "'\nusage:\n" + kDecodeUsage, 2);
@@ -167,9 +175,10 @@ int cmdDecode(const Args& args) {
             if (!readLine(in, line, more))
                 return fail("cannot read " + name + ": " + std::strerror(errno), 1);
             if (!more && line.empty()) break;
-            if (const std::size_t column = parseHexLine(line, chunk))
-                return fail(name + ", line " + std::to_string(k) + ", column " + std::to_string(column) +
-                                ": not hexadecimal byte pairs (" + faultAt(line, column) + ")",
+            if (const HexFault fault = parseHexLine(line, chunk); fault.column > 0)
+                return fail(name + ", line " + std::to_string(k) + ", column " +
+                                std::to_string(fault.column) + ": not hexadecimal byte pairs (" + fault.what +
+                                ")",
                             1);
             frameChunk(decoder, k, chunk, out);
         }

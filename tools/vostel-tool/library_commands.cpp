@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <iostream>
 #include <iterator>
+#include <optional>
 #include <string>
 
 #include "commands.h"
@@ -273,6 +274,52 @@ int cmdMatch(const Args& args) {
 
 }  // namespace
 
+namespace {
+
+// The usage of one command, from its line in kLibraryUsage.
+std::string commandUsage(const std::string& command) {
+    const std::string all = kLibraryUsage;
+    const std::size_t at = all.find("  " + command + " ");
+    const std::size_t end = all.find('\n', at);
+    const std::string line = all.substr(at + 2, end - at - 2);
+    const std::size_t gap = line.find("   ");
+    std::string usage = "usage: vostel-tool " + line.substr(0, gap) + "\n  " +
+                        line.substr(line.find_first_not_of(' ', gap)) + "\n";
+    if (line.substr(0, gap).find("FILE") != std::string::npos)
+        usage += "  FILE is the library file, irdata.txt in the working directory by default.\n";
+    return usage;
+}
+
+bool isNegativeNumber(const std::string& a) {
+    return a.size() > 1 && a[0] == '-' && a[1] >= '0' && a[1] <= '9';
+}
+
+// The command's operands. --help (-h) asks for the command's usage; every
+// other argument that starts with '-' is an option, and the commands know
+// only match's --library, so the rest are refused rather than taken as file
+// names. "-" alone (standard input), match's negative elements, and anything
+// after "--" are operands.
+std::optional<Args> operandsOf(const std::string& command, const Args& args) {
+    Args operands;
+    bool optionsEnd = false;
+    for (const std::string& a : args) {
+        if (optionsEnd || a.size() < 2 || a[0] != '-') {
+            operands.push_back(a);
+        } else if (a == "--") {
+            optionsEnd = true;
+        } else if (a == "--help" || a == "-h") {
+            return std::nullopt;
+        } else if (command == "match" && (a == "--library" || isNegativeNumber(a))) {
+            operands.push_back(a);
+        } else {
+            fail(command + ": unknown option '" + a + "' (see vostel-tool " + command + " --help)");
+        }
+    }
+    return operands;
+}
+
+}  // namespace
+
 int cmdLibrary(const std::string& command, const Args& args) {
     int (*run)(const Args&) = nullptr;
     if (command == "list") run = cmdList;
@@ -283,7 +330,12 @@ int cmdLibrary(const std::string& command, const Args& args) {
     if (command == "match") run = cmdMatch;
     if (!run) return -1;
     try {
-        const int status = run(args);
+        const std::optional<Args> operands = operandsOf(command, args);
+        if (!operands) {
+            std::cout << commandUsage(command);
+            return std::cout.flush() ? 0 : 2;
+        }
+        const int status = run(*operands);
         // What was printed must have arrived: an export to a full disk is no backup.
         errno = 0;
         if (!std::cout.flush())
