@@ -27,6 +27,7 @@
 #include "schedule.h"
 #include "serial/port_names.h"
 #include "serial/protocol.h"
+#include "vostel_version.h"
 
 namespace {
 
@@ -336,6 +337,10 @@ int main(int argc, char** argv) {
         opt = parseOptions(argc, argv);
         if (opt.help) {
             std::printf("%s%s", kUsage, kScheduleHelp);
+            return 0;
+        }
+        if (opt.version) {
+            std::printf("vostel-sim %s\n", VOSTEL_VERSION);
             return 0;
         }
         buttons = opt.library ? libraryButtons(*opt.library) : demoRemote();

@@ -18,6 +18,7 @@ const char* const kUsage =
     "  --seed N        seed of the random numbers (default: from the clock)\n"
     "  --list          print the buttons and their durations, then exit\n"
     "  --help          print this help\n"
+    "  --version       print the version\n"
     "\n"
     "Without --play or --raw, keys typed on the terminal press the buttons. Space and\n"
     "then a button's key (or a letter key's capital) holds the button for a second;\n"
@@ -68,6 +69,8 @@ Options parseOptions(int argc, char** argv) {
             o.seed = static_cast<unsigned>(parseNumber(a, value(), 0, 2147483647));
         else if (a == "--help" || a == "-h")
             o.help = true;
+        else if (a == "--version")
+            o.version = true;
         else if (a == "--list")
             o.list = true;
         else

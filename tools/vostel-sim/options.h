@@ -19,6 +19,7 @@ struct Options {
     std::optional<unsigned> seed;
     bool list = false;
     bool help = false;
+    bool version = false;
 };
 
 // A bad command line: one line of text, exit status 2.

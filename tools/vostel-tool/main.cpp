@@ -3,12 +3,14 @@
 #include <string>
 
 #include "commands.h"
+#include "vostel_version.h"
 
 namespace {
 
 void printUsage(std::FILE* out) {
-    std::fprintf(out, "usage: vostel-tool COMMAND [ARGS]\n\ncommands:\n%s%s%s", vostel::tool::kDecodeUsage,
-                 vostel::tool::kLibraryUsage, vostel::tool::kPortUsage);
+    std::fprintf(
+        out, "usage: vostel-tool COMMAND [ARGS]\n       vostel-tool --help | --version\n\ncommands:\n%s%s%s",
+        vostel::tool::kDecodeUsage, vostel::tool::kLibraryUsage, vostel::tool::kPortUsage);
 }
 
 }  // namespace
@@ -23,6 +25,10 @@ int main(int argc, char** argv) {
     vostel::tool::Args args(all.begin() + 2, all.end());
     if (command == "-h" || command == "--help" || command == "help") {
         printUsage(stdout);
+        return 0;
+    }
+    if (command == "--version") {
+        std::printf("vostel-tool %s\n", VOSTEL_VERSION);
         return 0;
     }
     try {
