@@ -1,7 +1,6 @@
 #include "serial/port_device.h"
 
 #include <fcntl.h>
-#include <grp.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -11,38 +10,24 @@
 #include <system_error>
 
 #include "serial/port_names.h"
+#include "serial/port_report.h"
+#include "serial/serial_devices.h"
 
 namespace vostel {
 
 namespace {
 
-// The hint for a device the user may not open.
+// What the user can do about a device that may not be opened, in the same
+// words as vostel-tool ports.
 std::string permissionHint(const std::filesystem::path& device) {
-    std::string hint =
-        " To use serial ports, join the dialout group (sudo usermod -aG dialout $USER, "
-        "then log in again).";
-    struct stat st {};
-    if (::stat(device.c_str(), &st) == 0) {
-        if (const group* owner = ::getgrgid(st.st_gid);
-            owner && std::strcmp(owner->gr_name, "dialout") != 0) {
-            hint += ' ';
-            hint += device.string();
-            hint += " belongs to the group ";
-            hint += owner->gr_name;
-            hint += '.';
-        }
-    }
-    return hint;
+    return "\n\n" + deniedPortAdvice(device, listSerialDevices());
 }
 
 }  // namespace
 
-std::string portsHint() {
-    const std::string folder = portsFolder().string();
-    return " Port N is the link comN in " + folder +
-           " when it exists, otherwise /dev/ttyS(N-1); for example ln -s /dev/ttyUSB0 " + folder +
-           "/com3 makes "
-           "/dev/ttyUSB0 port 3.";
+std::string portsHint(int number) {
+    return " Port N is the link comN in " + portsFolder().string() +
+           " when it exists, otherwise /dev/ttyS(N-1).\n\n" + missingPortAdvice(number, listSerialDevices());
 }
 
 std::string describePort(int number, const std::filesystem::path& name, const std::filesystem::path& device) {
@@ -66,7 +51,7 @@ PortDevice findPortDevice(int number) {
         const std::string port = describePort(number, found.name, found.device);
         if (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory)
             found.error = RuntimeError(kErrInvalidPort, "Invalid Port Number: " + port + " does not exist (" +
-                                                            ec.message() + ")." + portsHint());
+                                                            ec.message() + ")." + portsHint(number));
         else
             found.error = RuntimeError(
                 kErrInvalidPort, "Invalid Port Number: " + port + " cannot be opened (" + ec.message() + ")");

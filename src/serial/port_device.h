@@ -21,15 +21,16 @@ struct PortDevice {
 };
 
 // Resolves port N (portPath). The error is 8002 for a port that leads nowhere
-// (with how ports are named) and 70 for a device the user may not read and
-// write (with how to join the dialout group).
+// (with how ports are named and the devices that could be made port N) and 70
+// for a device the user may not read and write (with the group to join).
 PortDevice findPortDevice(int number);
 
 // "port N (NAME -> DEVICE)", for messages.
 std::string describePort(int number, const std::filesystem::path& name, const std::filesystem::path& device);
 
-// How ports are named, as a sentence to add to a message.
-std::string portsHint();
+// For port N that does not exist: how ports are named, then the serial
+// devices present with the command that makes each port N (missingPortAdvice).
+std::string portsHint(int number);
 
 // Linux gives the slave sides of pseudo-terminals the majors 136 to 143.
 bool isPseudoTerminal(const std::filesystem::path& device);

@@ -152,7 +152,7 @@ std::optional<RuntimeError> QtSerialControl::openDevice() {
         switch (port_.error()) {
         case QSerialPort::DeviceNotFoundError:
             return RuntimeError(kErrInvalidPort, "Invalid Port Number: " + describe() + " does not exist (" +
-                                                     reason + ")." + portsHint());
+                                                     reason + ")." + portsHint(number_));
         case QSerialPort::PermissionError:
             return RuntimeError(kErrPortAlreadyOpen, "Port already open: " + describe() +
                                                          " is in use by another program (" + reason + ")");

@@ -2,12 +2,15 @@
 // test's own, real pseudo-terminals.
 #include "serial/port_device.h"
 
+#include <algorithm>
+
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include "serial/port_report.h"
 #include "support/ports_folder.h"
 #include "support/test_line.h"
 
@@ -48,6 +51,10 @@ TEST(PortDevice, MissingDeviceNamesTheDeviceAndThePortsFolder) {
     EXPECT_EQ(plain.error->number(), kErrInvalidPort);
     EXPECT_NE(plain.error->text().find("does not exist"), std::string::npos) << plain.error->text();
     EXPECT_NE(plain.error->text().find(ports.path().string()), std::string::npos) << plain.error->text();
+    // Then what could be made port 200, in the words of vostel-tool ports.
+    const std::string advice = missingPortAdvice(200, listSerialDevices());
+    const std::string& text = plain.error->text();
+    EXPECT_EQ(text.substr(text.size() - std::min(text.size(), advice.size())), advice) << text;
 }
 
 TEST(PortDevice, DeniedDeviceAsksToJoinTheDialoutGroup) {
@@ -81,6 +88,7 @@ TEST(PortDevice, DeniedDeviceAsksToJoinTheDialoutGroup) {
     EXPECT_EQ(report.rfind("70 Permission denied", 0), 0u) << report;
     EXPECT_NE(report.find(unit.slavePath()), std::string::npos) << report;
     EXPECT_NE(report.find("dialout"), std::string::npos) << report;
+    EXPECT_NE(report.find("you may not open it"), std::string::npos) << report;
 }
 
 TEST(PortDevice, LinkMadeAnewIsToldApartAndChainsEndAtTheirLastLink) {

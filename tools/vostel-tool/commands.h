@@ -35,4 +35,9 @@ void printExplanation(const SignalLibrary& library, const Packet& packet);
 int cmdMonitor(const Args& args);
 extern const char* const kMonitorUsage;
 
+// vostel-tool ports | link N DEVICE [--force] | unlink N
+// Returns -1 when `command` is not one of the port commands.
+int cmdPort(const std::string& command, const Args& args);
+extern const char* const kPortUsage;
+
 }  // namespace vostel::tool

@@ -18,8 +18,9 @@ using vostel::tool::kMonitorUsage;
 void printUsage(std::FILE* out) {
     std::fprintf(
         out,
-        "usage: vostel-tool COMMAND [ARGS]\n       vostel-tool --help | --version\n\ncommands:\n%s%s%s%s%s",
+        "usage: vostel-tool COMMAND [ARGS]\n       vostel-tool --help | --version\n\ncommands:\n%s%s%s%s%s%s",
         vostel::tool::kDecodeUsage, vostel::tool::kLibraryUsage, vostel::tool::kCheckUsage, kMonitorUsage,
+        vostel::tool::kPortUsage,
         "  FILE is the library file, irdata.txt in the working directory by default.\n");
 }
 
@@ -65,6 +66,8 @@ int main(int argc, char** argv) {
         if (command == "check") return vostel::tool::cmdCheck(args);
         if (command == "monitor") return monitor(args);
         int rc = vostel::tool::cmdLibrary(command, args);
+        if (rc >= 0) return rc;
+        rc = vostel::tool::cmdPort(command, args);
         if (rc >= 0) return rc;
         std::fprintf(stderr, "vostel-tool: unknown command '%s' (try vostel-tool --help)\n", command.c_str());
         return 2;

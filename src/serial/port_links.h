@@ -1,0 +1,54 @@
+#pragma once
+// The links comN of the ports folder: what they lead to, making one and
+// removing one.
+#include <filesystem>
+#include <stdexcept>
+#include <vector>
+
+#include "serial/port_names.h"
+
+namespace vostel {
+
+// The highest port number `linkPort` makes.
+constexpr int kMaxLinkedPort = 255;
+
+// An entry comN of the ports folder.
+struct PortLink {
+    enum class State {
+        Device,          // leads to a character device
+        PseudoTerminal,  // leads to a pseudo-terminal: an emulator such as vostel-sim
+        Dangling,        // leads nowhere: the adapter is unplugged, or the emulator has ended
+        NotADevice,      // leads to something that is not a character device
+        NotALink,        // comN is a file or folder of its own
+    };
+    int number = 0;
+    std::filesystem::path link;    // the folder's entry comN
+    std::filesystem::path target;  // what the link says; empty for NotALink
+    std::filesystem::path device;  // where it leads in the end; empty for Dangling
+    State state = State::Dangling;
+};
+
+// The entries comN (N from 1 to 32767, written without leading zeros) of
+// `folder`, sorted by N; other names are not port names and are left out.
+std::vector<PortLink> scanPortsFolder(const std::filesystem::path& folder = portsFolder());
+
+// A refusal of linkPort or unlinkPort, in one line.
+class PortSetupError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Makes `device` port `number`: the link comN in `folder` (created if needed)
+// pointing at the device's name in `byIdFolder` where it has one, so that the
+// number survives plugging the adapter into another socket; otherwise at the
+// device as given. Refuses a number outside 1 to kMaxLinkedPort, a device that
+// is not a character device, and an existing comN unless `force` (never one
+// that is not a link). Returns what the link points at.
+std::filesystem::path linkPort(int number, const std::filesystem::path& device, bool force,
+                               const std::filesystem::path& folder = portsFolder(),
+                               const std::filesystem::path& byIdFolder = "/dev/serial/by-id");
+
+// Removes the link comN from `folder`: only a link, never what it points at.
+void unlinkPort(int number, const std::filesystem::path& folder = portsFolder());
+
+}  // namespace vostel

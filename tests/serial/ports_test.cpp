@@ -1,0 +1,203 @@
+// Port setup on real files: a temporary ports folder, real pseudo-terminals
+// and character devices such as /dev/null, and the real vostel-tool.
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "serial/port_links.h"
+#include "serial/port_report.h"
+#include "serial/serial_devices.h"
+#include "support/ports_folder.h"
+#include "support/process.h"
+#include "support/test_line.h"
+
+namespace vostel {
+namespace {
+
+namespace fs = std::filesystem;
+using Kind = DeviceAccess::Kind;
+
+// The real vostel-tool with the test's ports folder; a refusal is exit 2
+// with one line naming `needle` and nothing on standard output.
+testing::RunResult tool(const std::vector<std::string>& args) {
+    std::vector<std::string> command{VOSTEL_TOOL};
+    command.insert(command.end(), args.begin(), args.end());
+    return testing::run(command);
+}
+
+void expectRefused(const std::vector<std::string>& args, const std::string& needle) {
+    SCOPED_TRACE(args.size() > 1 ? args[0] + " " + args[1] : args[0]);
+    const testing::RunResult r = tool(args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+    EXPECT_NE(r.err.find(needle), std::string::npos) << r.err;
+}
+
+class PortsTest : public ::testing::Test {
+protected:
+    fs::path com(int n) const { return ports_.path() / ("com" + std::to_string(n)); }
+
+    testing::PortsFolder ports_;
+    testing::TestLine unit_;
+};
+
+TEST(AccessTest, JudgedLikeTheKernelChecksThePermissionBits) {
+    const NodeOwner dialoutDevice{S_IFCHR | 0660, 0, 20, "dialout"};
+    const Credentials user{1000, {1000, 24}, {1000, 24}};
+    EXPECT_EQ(judgeAccess(dialoutDevice, user).kind, Kind::JoinGroup);
+    EXPECT_EQ(judgeAccess(dialoutDevice, user).group, "dialout");
+    EXPECT_EQ(judgeAccess(dialoutDevice, {1000, {1000, 20}, {1000, 20}}).kind, Kind::Allowed);
+    // Added to the group after logging in: the account is in it, this login is not.
+    EXPECT_EQ(judgeAccess(dialoutDevice, {1000, {1000}, {1000, 20}}).kind, Kind::LoginAgain);
+    EXPECT_EQ(judgeAccess(dialoutDevice, {0, {0}, {0}}).kind, Kind::Allowed) << "root opens everything";
+    EXPECT_EQ(judgeAccess({S_IFCHR | 0666, 0, 20, "dialout"}, user).kind, Kind::Allowed);
+    EXPECT_EQ(judgeAccess({S_IFCHR | 0640, 0, 20, "dialout"}, {1000, {20}, {20}}).kind, Kind::Denied)
+        << "read alone is not enough";
+    // The owner's bits decide for the owner, even where the group's would allow.
+    EXPECT_EQ(judgeAccess({S_IFCHR | 0066, 1000, 20, "dialout"}, {1000, {20}, {20}}).kind, Kind::Denied);
+    const DeviceAccess rootOnly = judgeAccess({S_IFCHR | 0600, 0, 0, "root"}, user);
+    EXPECT_EQ(rootOnly.kind, Kind::Denied);
+    EXPECT_EQ(accessText(rootOnly).find("adduser"), std::string::npos) << "joining group root does not help";
+    EXPECT_NE(accessText(rootOnly).find("0600"), std::string::npos) << accessText(rootOnly);
+
+    EXPECT_EQ(accessText(judgeAccess(dialoutDevice, user)),
+              "you may not open it: the group dialout may; join it with sudo adduser \"$USER\" dialout, "
+              "then log in again");
+}
+
+// As root the attempt runs in a child that has given up its privileges;
+// without root the test cannot give a device to a group it is not in.
+TEST(AccessTest, RealDeviceOfAnotherGroupNeedsThatGroup) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to hand the device to the group dialout";
+    testing::TestLine unit;
+    ASSERT_EQ(::chown(unit.slavePath().c_str(), 0, 20), 0);
+    ASSERT_EQ(::chmod(unit.slavePath().c_str(), 0660), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
+        const DeviceAccess access = accessOf(unit.slavePath());
+        const bool opens = ::open(unit.slavePath().c_str(), O_RDWR | O_NOCTTY) >= 0;
+        ::_exit(access.kind == Kind::JoinGroup && access.group == "dialout" && !opens ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    EXPECT_EQ(accessOf(unit.slavePath()).kind, Kind::Allowed);
+}
+
+TEST_F(PortsTest, LinkMakesRefusesAndUnlinkRemoves) {
+    fs::remove(ports_.path());
+    EXPECT_EQ(tool({"link", "3", unit_.slavePath()}).status, 0);
+    EXPECT_EQ(fs::read_symlink(com(3)), unit_.slavePath()) << "the folder is made when needed";
+    EXPECT_EQ(portPath(3), com(3));
+
+    expectRefused({"link", "3", "/dev/null"}, "--force");
+    EXPECT_EQ(fs::read_symlink(com(3)), unit_.slavePath()) << "a refused link leaves the old one";
+    EXPECT_EQ(tool({"link", "3", "/dev/null", "--force"}).status, 0);
+    EXPECT_EQ(fs::read_symlink(com(3)), "/dev/null");
+
+    const fs::path file = ports_.config() / "plain-file";
+    std::ofstream(file) << "x";
+    expectRefused({"link", "4", file}, "not a character device");
+    expectRefused({"link", "4", ports_.config()}, "not a character device");
+    expectRefused({"link", "4", "/dev/no-such-device"}, "No such file or directory");
+    for (const char* number : {"0", "256", "-1", "3x", ""})
+        expectRefused({"link", number, "/dev/null"}, "1 to 255");
+    EXPECT_FALSE(fs::is_symlink(com(4)));
+
+    EXPECT_EQ(tool({"unlink", "3"}).status, 0);
+    EXPECT_FALSE(fs::is_symlink(com(3)));
+    EXPECT_TRUE(fs::exists("/dev/null"));
+    expectRefused({"unlink", "3"}, "no link");
+    fs::create_directories(com(5));
+    expectRefused({"unlink", "5"}, "not a link");
+    expectRefused({"link", "5", "/dev/null", "--force"}, "not a link");
+    EXPECT_TRUE(fs::is_directory(com(5))) << "only links are removed or replaced";
+}
+
+TEST_F(PortsTest, LinkPrefersTheStableName) {
+    const fs::path byId = ports_.config() / "by-id";
+    fs::create_directories(byId);
+    const fs::path stable = byId / "usb-Maker_Adapter_A1B2-if00-port0";
+    fs::create_symlink(unit_.slavePath(), stable);
+    fs::create_symlink("/dev/null", byId / "usb-Other");
+    EXPECT_EQ(linkPort(7, unit_.slavePath(), false, ports_.path(), byId), stable);
+    EXPECT_EQ(fs::read_symlink(com(7)), stable);
+    EXPECT_EQ(stableName("/dev/zero", byId), fs::path());
+}
+
+TEST_F(PortsTest, ListingMarksDanglingAndPseudoTerminalLinks) {
+    fs::create_symlink("/dev/ttyUSB97", com(2));
+    fs::create_symlink(unit_.slavePath(), com(12));
+    fs::create_symlink("/dev/null", com(4));
+    fs::create_symlink("/dev/null", ports_.path() / "com04");  // not a name any port number gives
+
+    const std::vector<PortLink> links = scanPortsFolder(ports_.path());
+    ASSERT_EQ(links.size(), 3u);
+    EXPECT_EQ(links[0].state, PortLink::State::Dangling);
+    EXPECT_EQ(links[1].state, PortLink::State::Device);
+    EXPECT_EQ(links[2].state, PortLink::State::PseudoTerminal);
+
+    const testing::RunResult r = tool({"ports"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::size_t two = r.out.find("port 2: com2 -> /dev/ttyUSB97, which points nowhere");
+    const std::size_t twelve = r.out.find("port 12: com12 -> " + unit_.slavePath() + ", a pseudo-terminal");
+    EXPECT_NE(two, std::string::npos) << r.out;
+    EXPECT_NE(twelve, std::string::npos) << r.out;
+    EXPECT_LT(two, twelve) << "sorted by port number";
+    EXPECT_NE(r.out.find("port 4: com4 -> /dev/null\n  /dev/null: not a serial device"), std::string::npos)
+        << r.out;
+}
+
+TEST(PortReportTest, ListingAndErrorAdviceComeFromTheDeviceList) {
+    DeviceAccess join;
+    join.kind = Kind::JoinGroup;
+    join.group = "dialout";
+    const std::vector<SerialDevice> devices{{"/dev/ttyACM0", "", "Receiver", "", "", {}},
+                                            {"/dev/ttyS0", "", "built-in serial port", "", "", {}},
+                                            {"/dev/ttyS1", "", "built-in serial port", "", "", {}},
+                                            {"/dev/ttyUSB0", "/dev/serial/by-id/usb-FTDI_FT232R-if00",
+                                             "FT232R USB UART", "FTDI", "A50285BI", join}};
+    const std::string usb = deviceText(devices[3], "  ");
+    EXPECT_EQ(
+        usb,
+        "  /dev/ttyUSB0: FT232R USB UART (made by FTDI, serial number A50285BI)\n"
+        "    stable name /dev/serial/by-id/usb-FTDI_FT232R-if00\n"
+        "    you may not open it: the group dialout may; join it with sudo adduser \"$USER\" dialout, then "
+        "log in again\n");
+
+    // com2 hides /dev/ttyS1; ttyACM0 and ttyUSB0 get the lowest numbers nothing reaches.
+    PortLink hidden{2, "/ports/com2", "/dev/null", "/dev/null", PortLink::State::Device};
+    const std::string listing = portsListing(devices, {hidden}, "/ports");
+    EXPECT_NE(listing.find("port 1, by the built-in numbering:\n  /dev/ttyS0"), std::string::npos) << listing;
+    EXPECT_EQ(listing.find("port 2, by the built-in numbering"), std::string::npos) << listing;
+    EXPECT_NE(listing.find("make it port 3: vostel-tool link 3 /dev/ttyACM0"), std::string::npos) << listing;
+    EXPECT_NE(listing.find("make it port 4: vostel-tool link 4 /dev/ttyS1"), std::string::npos) << listing;
+    EXPECT_NE(listing.find(usb + "  make it port 5: vostel-tool link 5 /dev/ttyUSB0"), std::string::npos)
+        << listing;
+    EXPECT_EQ(listing.find("No serial device"), std::string::npos);
+
+    const std::string advice = missingPortAdvice(3, devices);
+    EXPECT_NE(advice.find(usb + "  make it port 3: vostel-tool link 3 /dev/ttyUSB0"), std::string::npos)
+        << advice;
+    EXPECT_NE(advice.find("vostel-tool link 3 /dev/ttyACM0"), std::string::npos) << advice;
+
+    EXPECT_EQ(deniedPortAdvice("/dev/ttyUSB0", devices) + "\n", deviceText(devices[3]));
+    EXPECT_NE(missingPortAdvice(300, devices).find("vostel-tool link N /dev/ttyACM0"), std::string::npos);
+    EXPECT_EQ(missingPortAdvice(3, {}),
+              "No serial device is present: check the cable and the adapter's driver.");
+    EXPECT_NE(portsListing({}, {}, "/ports").find("No serial device is present"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vostel
