@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# vostel-tool.exe monitor under Wine on vostel-sim's pseudo-terminal, reached
+# as COMN: the demo buttons' IDs from a library written by the Linux build,
+# a port in use refused, an unplug and replug survived, Ctrl+C ending it.
+set -euo pipefail
+VOSTEL=$VOSTEL_TOOL_EXE
+source "$(dirname "$0")/../e2e/lib.sh"
+e2e_init
+"$VOSTEL_WINE_RUN" "$WINEPREFIX" || e2e_fail "no Wine prefix"
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+cleanup() {
+  wine reg delete 'HKLM\Software\Wine\Ports' /v "COM$SIM_PORT" /f >/dev/null 2>&1 || true
+  wineserver -k 2>/dev/null || true
+  e2e_cleanup
+}
+trap cleanup EXIT
+lib=$E2E_DIR/irdata.txt
+names=$("$VOSTEL_SIM" --list | awk '{ print $1 }')
+{
+  printf '{"records": ['
+  "$VOSTEL_SIM" --list | awk '{ id = $1; $1 = ""; gsub(/^ /, ""); gsub(/ /, ", ");
+                                printf "%s{\"id\": \"%s\", \"packet\": [%s]}", sep, id, $0; sep = ", " }'
+  printf ']}\n'
+} >"$E2E_DIR/demo.json"
+"$VOSTEL_TOOL" import "$E2E_DIR/demo.json" "$lib"
+e2e_start_sim --jitter 0
+# COMN named in Wine's registry, made a dosdevices link when Wine starts.
+pty() { readlink -f "$XDG_CONFIG_HOME/vostel/ports/com$SIM_PORT"; }
+wine reg add 'HKLM\Software\Wine\Ports' /v "COM$SIM_PORT" /t REG_SZ /d "$(pty)" /f >/dev/null 2>&1 ||
+  e2e_fail "could not name COM$SIM_PORT in Wine's registry"
+wineserver -k 2>/dev/null || true
+
+cd "$E2E_DIR"
+wine "$VOSTEL_TOOL_EXE" monitor --port "$SIM_PORT" --library irdata.txt --ids >ids 2>ids.err &
+MONITOR_PID=$!
+E2E_PIDS+=("$MONITOR_PID")
+e2e_wait_sim 'received the initialisation command' 1 15
+
+# Every demo button once: their IDs, one a line, in order.
+e2e_sim all
+e2e_wait_sim '^sent: 3$' 1
+e2e_wait_for "$E2E_TIMEOUT" grep -q '^3' ids || e2e_fail "no ID 3 from the monitor: $(cat ids)"
+[ "$(tr -d '\r' <ids)" = "$names" ] || e2e_fail "IDs printed: $(tr '\r\n' '  ' <ids), expected: $(echo $names)"
+
+# A second monitor on the same COMN is refused with a clear message.
+status=0
+wine "$VOSTEL_TOOL_EXE" monitor --port "$SIM_PORT" --library irdata.txt >second 2>&1 || status=$?
+[ "$status" = 2 ] || e2e_fail "a second monitor on the port gave status $status: $(cat second)"
+grep -q "COM$SIM_PORT) is in use by another program" second || e2e_fail "no clear message: $(cat second)"
+
+# Unplugged and plugged in again: reported once, reopened, recognising again.
+e2e_sim unplug
+e2e_wait_sim '^unplugged' 1
+e2e_wait_for "$E2E_TIMEOUT" grep -q 'was lost' ids.err || e2e_fail "the loss was not reported: $(cat ids.err)"
+e2e_sim plug
+e2e_wait_sim '^plugged in again' 1
+ln -sfn "$(pty)" "$WINEPREFIX/dosdevices/com$SIM_PORT"  # while Wine runs, the link leads COMN to a device
+e2e_wait_sim 'received the initialisation command' 2 15
+e2e_sim power
+e2e_wait_for "$E2E_TIMEOUT" eval '[ "$(tr -d "\r" <ids | tail -n 1)" = power ]' ||
+  e2e_fail "nothing recognised after the replug: $(cat ids)"
+[ "$(grep -c 'was lost' ids.err)" = 1 ] || e2e_fail "the loss was not reported once: $(cat ids.err)"
+
+# Ctrl+C ends it with status 0.
+kill -INT "$MONITOR_PID"
+status=0
+wait "$MONITOR_PID" || status=$?
+[ "$status" = 0 ] || e2e_fail "monitor ended with status $status after Ctrl+C"
+echo ok
