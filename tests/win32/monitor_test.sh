@@ -10,7 +10,7 @@ e2e_init
 "$VOSTEL_WINE_RUN" "$WINEPREFIX" || e2e_fail "no Wine prefix"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 cleanup() {
-  wine reg delete 'HKLM\Software\Wine\Ports' /v "COM$SIM_PORT" /f >/dev/null 2>&1 || true
+  [ -z "${SIM_PORT:-}" ] || wine reg delete 'HKLM\Software\Wine\Ports' /v "COM$SIM_PORT" /f >/dev/null 2>&1 || true
   wineserver -k 2>/dev/null || true
   e2e_cleanup
 }
