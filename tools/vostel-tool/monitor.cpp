@@ -104,8 +104,8 @@ void Monitor::tick() {
 
 int Monitor::finish() {
     if (framingErrors_ > 0)
-        std::fprintf(stderr, "vostel-tool: monitor: %zu framing errors (bytes outside a whole packet)\n",
-                     framingErrors_);
+        std::fprintf(stderr, "vostel-tool: monitor: %zu framing error%s (bytes outside a whole packet)\n",
+                     framingErrors_, framingErrors_ == 1 ? "" : "s");
     return 0;
 }
 
