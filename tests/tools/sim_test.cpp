@@ -303,18 +303,29 @@ TEST_F(SimTest, LinkOfAKilledEmulatorIsReplacedAlthoughItsNumberLivesOn) {
 }
 
 // quit closes the line only once the program, which reads every 100 ms, has
-// read the last packet: here it reads two and a half ticks after the press.
+// read the last packet (waiting 1 s at most): here it reads two and a half
+// ticks after the press. A read that ended more than 1 s after the
+// initialisation command (so after the press) proves nothing either way; on a
+// machine that slow the round is run again.
 TEST_F(SimTest, QuitLetsTheProgramReadTheLastPacket) {
     const std::size_t size = listedDurations(dir.path(), "power").size() + 2;
-    Sim sim(dir.path(), {"--play", "init,power,quit", "--jitter", "0"});
-    ASSERT_NE(sim.waitForLine("port prompt"), "");
-    Port port(ports() / "com1");
-    ASSERT_TRUE(port.ok());
-    port.write(std::string(vostel::protocol::kInitCommand));
-    ASSERT_EQ(sim.waitForLine("sent:"), "sent: power");
-    std::this_thread::sleep_for(250ms);
-    EXPECT_EQ(joined(port.read(size)).size(), size);
-    EXPECT_EQ(sim.wait(), 0);
+    for (int round = 0; round < 5; ++round) {
+        Sim sim(dir.path(), {"--play", "init,power,quit", "--jitter", "0"});
+        ASSERT_NE(sim.waitForLine("port prompt"), "");
+        Port port(ports() / "com1");
+        ASSERT_TRUE(port.ok());
+        port.write(std::string(vostel::protocol::kInitCommand));
+        const auto initSent = Clock::now();
+        ASSERT_EQ(sim.waitForLine("sent:"), "sent: power");
+        std::this_thread::sleep_for(250ms);
+        const std::size_t got = joined(port.read(size)).size();
+        const bool withinLimit = Clock::now() - initSent < 1s;
+        EXPECT_EQ(sim.wait(), 0);
+        if (got == size) return;
+        ASSERT_FALSE(withinLimit) << "the line closed before the program read the last packet: " << got
+                                  << " of " << size << " bytes";
+    }
+    GTEST_SKIP() << "the machine was too slow to read within 1 s of the press five times";
 }
 
 // Without a terminal there are no keys to press buttons with: without a
