@@ -3,7 +3,6 @@
 #include <QFile>
 
 #include <algorithm>
-#include <charconv>
 #include <vector>
 
 #include "serial/port_device.h"
@@ -13,20 +12,32 @@ namespace vostel {
 
 namespace {
 
-std::vector<std::string_view> splitFields(std::string_view text) {
-    std::vector<std::string_view> fields;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t comma = text.find(',', start);
-        fields.push_back(text.substr(start, comma - start));
-        if (comma == std::string_view::npos) return fields;
-        start = comma + 1;
+QSerialPort::Parity qtParity(LineSettings::Parity parity) {
+    switch (parity) {
+        case LineSettings::Parity::Even:
+            return QSerialPort::EvenParity;
+        case LineSettings::Parity::Odd:
+            return QSerialPort::OddParity;
+        case LineSettings::Parity::Mark:
+            return QSerialPort::MarkParity;
+        case LineSettings::Parity::Space:
+            return QSerialPort::SpaceParity;
+        case LineSettings::Parity::None:
+            break;
     }
+    return QSerialPort::NoParity;
 }
 
-RuntimeError badSettings(const std::string& settings) {
-    return RuntimeError(kErrCommState, "Could not set comm state: \"" + settings +
-                                           "\" is not baud,parity,data bits,stop bits (for example 9600,N,8,1)");
+QSerialPort::StopBits qtStopBits(LineSettings::StopBits stopBits) {
+    switch (stopBits) {
+        case LineSettings::StopBits::OneAndHalf:
+            return QSerialPort::OneAndHalfStop;
+        case LineSettings::StopBits::Two:
+            return QSerialPort::TwoStop;
+        case LineSettings::StopBits::One:
+            break;
+    }
+    return QSerialPort::OneStop;
 }
 
 }  // namespace
@@ -48,45 +59,20 @@ QtSerialControl::~QtSerialControl() {
 void QtSerialControl::setCommPort(int16_t number) {
     if (open_) throw RuntimeError(kErrPortAlreadyOpen);
     if (number < 1)
-        throw RuntimeError(kErrInvalidPort, "Invalid Port Number: " + std::to_string(number) +
-                                                " (port numbers start at 1)");
+        throw RuntimeError(kErrInvalidPort,
+                           "Invalid Port Number: " + std::to_string(number) + " (port numbers start at 1)");
     number_ = number;
 }
 
 void QtSerialControl::setSettings(const std::string& settings) {
-    const std::vector<std::string_view> fields = splitFields(settings);
-    if (fields.size() != 4) throw badSettings(settings);
-    LineSettings parsed;
-    const std::string_view baud = fields[0];
-    const auto [end, ec] = std::from_chars(baud.data(), baud.data() + baud.size(), parsed.baud);
-    if (ec != std::errc() || end != baud.data() + baud.size() || parsed.baud <= 0) throw badSettings(settings);
-    if (fields[1].size() != 1) throw badSettings(settings);
-    switch (fields[1][0]) {
-    case 'N': case 'n': parsed.parity = QSerialPort::NoParity; break;
-    case 'E': case 'e': parsed.parity = QSerialPort::EvenParity; break;
-    case 'O': case 'o': parsed.parity = QSerialPort::OddParity; break;
-    case 'M': case 'm': parsed.parity = QSerialPort::MarkParity; break;
-    case 'S': case 's': parsed.parity = QSerialPort::SpaceParity; break;
-    default: throw badSettings(settings);
-    }
-    if (fields[2] == "5") parsed.dataBits = QSerialPort::Data5;
-    else if (fields[2] == "6") parsed.dataBits = QSerialPort::Data6;
-    else if (fields[2] == "7") parsed.dataBits = QSerialPort::Data7;
-    else if (fields[2] == "8") parsed.dataBits = QSerialPort::Data8;
-    else throw badSettings(settings);
-    if (fields[3] == "1") parsed.stopBits = QSerialPort::OneStop;
-    else if (fields[3] == "1.5") parsed.stopBits = QSerialPort::OneAndHalfStop;
-    else if (fields[3] == "2") parsed.stopBits = QSerialPort::TwoStop;
-    else throw badSettings(settings);
-
-    settings_ = parsed;
+    settings_ = parseLineSettings(settings);
     if (!open_ || lost_) return;  // applied when the port opens
     configuring_ = true;
     const bool applied = applySettings();
     configuring_ = false;
     if (!applied)
-        throw RuntimeError(kErrCommState, "Could not set comm state: " + describe() + " refused \"" + settings +
-                                              "\" (" + port_.errorString().toStdString() + ")");
+        throw RuntimeError(kErrCommState, "Could not set comm state: " + describe() + " refused \"" +
+                                              settings + "\" (" + port_.errorString().toStdString() + ")");
 }
 
 void QtSerialControl::setInputLen(int length) {
@@ -115,8 +101,8 @@ void QtSerialControl::setPortOpen(bool open) {
 void QtSerialControl::output(std::string_view bytes) {
     if (!open_) throw RuntimeError(kErrPortMustBeOpen);
     if (lost_)
-        throw RuntimeError(kErrPortNotOpen, "The device is not open: " + describe() +
-                                                " was lost and is not back yet");
+        throw RuntimeError(kErrPortNotOpen,
+                           "The device is not open: " + describe() + " was lost and is not back yet");
     if (!initCommand_) initCommand_ = std::string(bytes);
     port_.write(bytes.data(), static_cast<qint64>(bytes.size()));
     // Hands the bytes to the device without waiting; a failure is a lost port.
@@ -150,15 +136,18 @@ std::optional<RuntimeError> QtSerialControl::openDevice() {
         configuring_ = false;
         const std::string reason = port_.errorString().toStdString();
         switch (port_.error()) {
-        case QSerialPort::DeviceNotFoundError:
-            return RuntimeError(kErrInvalidPort, "Invalid Port Number: " + describe() + " does not exist (" +
-                                                     reason + ")." + portsHint(number_));
-        case QSerialPort::PermissionError:
-            return RuntimeError(kErrPortAlreadyOpen, "Port already open: " + describe() +
-                                                         " is in use by another program (" + reason + ")");
-        default:
-            return RuntimeError(kErrInvalidPort, "Invalid Port Number: " + describe() +
-                                                     " cannot be opened as a serial port (" + reason + ")");
+            case QSerialPort::DeviceNotFoundError:
+                return RuntimeError(kErrInvalidPort, "Invalid Port Number: " + describe() +
+                                                         " does not exist (" + reason + ")." +
+                                                         portsHint(number_));
+            case QSerialPort::PermissionError:
+                return RuntimeError(
+                    kErrPortAlreadyOpen,
+                    "Port already open: " + describe() + " is in use by another program (" + reason + ")");
+            default:
+                return RuntimeError(kErrInvalidPort, "Invalid Port Number: " + describe() +
+                                                         " cannot be opened as a serial port (" + reason +
+                                                         ")");
         }
     }
     pseudoTerminal_ = isPseudoTerminal(device_);
@@ -167,15 +156,16 @@ std::optional<RuntimeError> QtSerialControl::openDevice() {
     if (!applied) {
         const std::string reason = port_.errorString().toStdString();
         port_.close();
-        return RuntimeError(kErrCommState,
-                            "Could not set comm state: " + describe() + " refused the line settings (" + reason + ")");
+        return RuntimeError(kErrCommState, "Could not set comm state: " + describe() +
+                                               " refused the line settings (" + reason + ")");
     }
     return std::nullopt;
 }
 
 bool QtSerialControl::applySettings() {
-    return port_.setBaudRate(settings_.baud) && port_.setParity(settings_.parity) &&
-           port_.setDataBits(settings_.dataBits) && port_.setStopBits(settings_.stopBits) &&
+    return port_.setBaudRate(settings_.baud) && port_.setParity(qtParity(settings_.parity)) &&
+           port_.setDataBits(static_cast<QSerialPort::DataBits>(settings_.dataBits)) &&
+           port_.setStopBits(qtStopBits(settings_.stopBits)) &&
            port_.setFlowControl(QSerialPort::NoFlowControl);
 }
 

@@ -30,6 +30,7 @@
 #include <string_view>
 
 #include "runtime/error.h"
+#include "serial/line_settings.h"
 #include "serial/port_device.h"
 #include "serial/serial_control.h"
 
@@ -59,13 +60,6 @@ public:
     std::size_t droppedBytes() const { return dropped_; }
 
 private:
-    struct LineSettings {
-        qint32 baud = 9600;
-        QSerialPort::Parity parity = QSerialPort::NoParity;
-        QSerialPort::DataBits dataBits = QSerialPort::Data8;
-        QSerialPort::StopBits stopBits = QSerialPort::OneStop;
-    };
-
     // Opens the device now named by the port number; on failure the port
     // stays closed and the error is returned.
     std::optional<RuntimeError> openDevice();

@@ -86,19 +86,4 @@ std::size_t InputFile::read(char* buffer, std::size_t n) {
     return done;
 }
 
-std::string InputFile::readRest() {
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(size_));
-    char buf[65536];
-    while (const std::size_t got = read(buf, sizeof buf)) {
-        bytes.append(buf, got);
-        if (got < sizeof buf) break;
-    }
-    return bytes;
-}
-
-int InputFile::release() { return std::exchange(fd_, -1); }
-
-std::string readWholeFile(const std::filesystem::path& path) { return InputFile(path).readRest(); }
-
 }  // namespace vostel

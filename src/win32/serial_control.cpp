@@ -1,9 +1,7 @@
 #include "win32/serial_control.h"
 
 #include <algorithm>
-#include <charconv>
 #include <map>
-#include <vector>
 
 #include "win32/win32_error.h"
 #include "win32/win32_text.h"
@@ -14,21 +12,32 @@ namespace {
 
 constexpr DWORD kDriverQueue = 4096;
 
-std::vector<std::string_view> splitFields(std::string_view text) {
-    std::vector<std::string_view> fields;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t comma = text.find(',', start);
-        fields.push_back(text.substr(start, comma - start));
-        if (comma == std::string_view::npos) return fields;
-        start = comma + 1;
+BYTE win32Parity(LineSettings::Parity parity) {
+    switch (parity) {
+        case LineSettings::Parity::Even:
+            return EVENPARITY;
+        case LineSettings::Parity::Odd:
+            return ODDPARITY;
+        case LineSettings::Parity::Mark:
+            return MARKPARITY;
+        case LineSettings::Parity::Space:
+            return SPACEPARITY;
+        case LineSettings::Parity::None:
+            break;
     }
+    return NOPARITY;
 }
 
-RuntimeError badSettings(const std::string& settings) {
-    return RuntimeError(kErrCommState,
-                        "Could not set comm state: \"" + settings +
-                            "\" is not baud,parity,data bits,stop bits (for example 9600,N,8,1)");
+BYTE win32StopBits(LineSettings::StopBits stopBits) {
+    switch (stopBits) {
+        case LineSettings::StopBits::OneAndHalf:
+            return ONE5STOPBITS;
+        case LineSettings::StopBits::Two:
+            return TWOSTOPBITS;
+        case LineSettings::StopBits::One:
+            break;
+    }
+    return ONESTOPBIT;
 }
 
 }  // namespace
@@ -49,50 +58,7 @@ void SerialControl::setCommPort(int16_t number) {
 }
 
 void SerialControl::setSettings(const std::string& settings) {
-    const std::vector<std::string_view> fields = splitFields(settings);
-    if (fields.size() != 4) throw badSettings(settings);
-    LineSettings parsed;
-    const std::string_view baud = fields[0];
-    const auto [end, ec] = std::from_chars(baud.data(), baud.data() + baud.size(), parsed.baud);
-    if (ec != std::errc() || end != baud.data() + baud.size() || parsed.baud == 0)
-        throw badSettings(settings);
-    if (fields[1].size() != 1) throw badSettings(settings);
-    switch (fields[1][0]) {
-        case 'N':
-        case 'n':
-            parsed.parity = NOPARITY;
-            break;
-        case 'E':
-        case 'e':
-            parsed.parity = EVENPARITY;
-            break;
-        case 'O':
-        case 'o':
-            parsed.parity = ODDPARITY;
-            break;
-        case 'M':
-        case 'm':
-            parsed.parity = MARKPARITY;
-            break;
-        case 'S':
-        case 's':
-            parsed.parity = SPACEPARITY;
-            break;
-        default:
-            throw badSettings(settings);
-    }
-    if (fields[2].size() != 1 || fields[2][0] < '5' || fields[2][0] > '8') throw badSettings(settings);
-    parsed.dataBits = static_cast<BYTE>(fields[2][0] - '0');
-    if (fields[3] == "1")
-        parsed.stopBits = ONESTOPBIT;
-    else if (fields[3] == "1.5")
-        parsed.stopBits = ONE5STOPBITS;
-    else if (fields[3] == "2")
-        parsed.stopBits = TWOSTOPBITS;
-    else
-        throw badSettings(settings);
-
-    settings_ = parsed;
+    settings_ = parseLineSettings(settings);
     if (!open_ || lost_) return;  // applied when the port opens
     if (!applySettings())
         throw RuntimeError(kErrCommState, "Could not set comm state: " + describe() + " refused \"" +
@@ -201,12 +167,12 @@ bool SerialControl::applySettings() {
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
     if (!GetCommState(port_, &dcb)) return false;
-    dcb.BaudRate = settings_.baud;
-    dcb.ByteSize = settings_.dataBits;
-    dcb.Parity = settings_.parity;
-    dcb.StopBits = settings_.stopBits;
+    dcb.BaudRate = static_cast<DWORD>(settings_.baud);
+    dcb.ByteSize = static_cast<BYTE>(settings_.dataBits);
+    dcb.Parity = win32Parity(settings_.parity);
+    dcb.StopBits = win32StopBits(settings_.stopBits);
     dcb.fBinary = TRUE;
-    dcb.fParity = settings_.parity != NOPARITY;
+    dcb.fParity = settings_.parity != LineSettings::Parity::None;
     // No flow control; DTR and RTS on, which some receivers draw their power from.
     dcb.fOutxCtsFlow = dcb.fOutxDsrFlow = FALSE;
     dcb.fDtrControl = DTR_CONTROL_ENABLE;

@@ -23,6 +23,7 @@
 #include <string_view>
 
 #include "runtime/error.h"
+#include "serial/line_settings.h"
 #include "serial/serial_control.h"
 
 namespace vostel::win32 {
@@ -54,13 +55,6 @@ public:
     std::size_t droppedBytes() const { return dropped_; }
 
 private:
-    struct LineSettings {
-        DWORD baud = 9600;
-        BYTE parity = NOPARITY;
-        BYTE dataBits = 8;
-        BYTE stopBits = ONESTOPBIT;
-    };
-
     std::optional<RuntimeError> openDevice();
     bool applySettings();
     void lose(DWORD code);
