@@ -9,7 +9,7 @@ wine_connect "$E2E_DIR/work"
 
 e2e_sim power
 e2e_wait_drawn "$E2E_DIR/shot.ppm" 0
-e2e_sim unplug
+wine_unplug
 e2e_wait_sim '^unplugged'
 e2e_wait_for 10 eval '[ -n "$(e2e_other_windows)" ]' || e2e_fail "no message box about the lost port"
 sleep 2

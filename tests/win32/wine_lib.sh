@@ -3,6 +3,7 @@
 #                       the emulator's pseudo-terminal; clean-up on exit
 #   wine_connect DIR    vostel.exe in working folder DIR, the port prompt
 #                       answered, the initialisation command received
+#   wine_unplug         COMN taken away, then the emulator's device unplugged
 #   wine_relink         COMN led to the emulator's current pseudo-terminal
 #   probe_log           the text of vostel.exe's log
 # Needs VOSTEL_EXE, VOSTEL_PROBE, VOSTEL_WINE_RUN, WINEPREFIX, VOSTEL_SIM.
@@ -46,6 +47,15 @@ wine_connect() {
     e2e_fail "$COM_LINK leads to '$(readlink "$COM_LINK")', not $WINE_PTY" || return 1
   e2e_wait_sim '^received the initialisation command$' || return 1
   E2E_MAIN_WID=$(e2e_window Vostel)
+}
+
+# On Windows, COMN goes away with an unplugged adapter; here its link goes
+# before the emulator closes its pseudo-terminal. Once closed, that
+# pseudo-terminal's number is free, and another program's new one may get it:
+# a stale link would lead vostel.exe's reopening to that stranger's device.
+wine_unplug() {
+  rm -f "$COM_LINK"
+  e2e_sim unplug
 }
 
 # While Wine runs, the link itself is what leads COMN to a device.

@@ -10,7 +10,7 @@ namespace {
 #ifndef VOSTEL_TOOL_MONITOR
 const char* const kMonitorUsage =
     "  monitor [--port N] [--library FILE] [--ids]\n"
-    "      Not in this build: it opens the port through Qt's serial port.\n";
+    "      Not in this build: on Linux it opens the port through Qt's serial port.\n";
 #else
 using vostel::tool::kMonitorUsage;
 #endif
@@ -37,8 +37,8 @@ int monitor(const vostel::tool::Args& args) {
     (void)args;
     std::fprintf(
         stderr,
-        "vostel-tool: monitor is not part of this build: it opens the port through Qt's serial port, "
-        "and this build has no Qt (the Windows build, or one configured with -DVOSTEL_GUI=OFF)\n");
+        "vostel-tool: monitor is not part of this build: on Linux it opens the port through Qt's serial "
+        "port, and this build has no Qt (it was configured with -DVOSTEL_GUI=OFF)\n");
     return 2;
 #endif
 }

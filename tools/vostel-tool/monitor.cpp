@@ -1,28 +1,18 @@
-// vostel-tool monitor: the receiver's packets, live, and the IDs the program
-// would log for them. Opens the port as the program does and reads it every
-// 100 ms; recognises with the program's matching and hold-off; types nothing.
-#include <QCoreApplication>
-#include <QTimer>
-
-#include <signal.h>
-#include <unistd.h>
+// vostel-tool monitor, the part every platform shares: the arguments, the
+// library, and per cycle the program's framing, matching and hold-off. It
+// never types keys.
+#include "monitor.h"
 
 #include <charconv>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
-#include "app/clock.h"
-#include "app/hold_off.h"
 #include "commands.h"
-#include "decode/decoder.h"
 #include "display/pulse_text.h"
-#include "library/library_file.h"
 #include "library/ocr.h"
 #include "runtime/cp1252.h"
 #include "runtime/error.h"
 #include "serial/comport.h"
-#include "serial/qt_serial_control.h"
 
 namespace vostel::tool {
 
@@ -33,20 +23,8 @@ const char* const kMonitorUsage =
 
 namespace {
 
-constexpr int kTickMs = 100;  // the program's receive cycle
-
-volatile sig_atomic_t stopRequested = 0;
-extern "C" void requestStop(int) { stopRequested = 1; }
-
-struct Options {
-    int16_t port = 1;
-    std::filesystem::path library = "irdata.txt";
-    bool libraryGiven = false;
-    bool idsOnly = false;
-};
-
 // Parses the arguments; prints the fault and returns false on a bad one.
-bool parseOptions(const Args& args, Options& o) {
+bool parseOptions(const Args& args, MonitorOptions& o) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -74,87 +52,91 @@ bool parseOptions(const Args& args, Options& o) {
     return true;
 }
 
-// One 100 ms cycle after another: read, frame, recognise, print.
-class Monitor {
-public:
-    Monitor(const Options& o, SignalLibrary library, SerialControl& port)
-        : options_(o), library_(std::move(library)), port_(port), holdOff_(clock_) {}
-
-    std::size_t framingErrors() const { return framingErrors_; }
-
-    void tick() {
-        std::string input;
-        try {
-            input = port_.input();
-        } catch (const RuntimeError& e) {
-            // The control reports a lost port once and reopens it by itself.
-            std::fprintf(stderr, "vostel-tool: monitor: %s\n", e.text().c_str());
-            lost_ = true;
-            return;
-        }
-        if (input.empty()) return;
-        if (lost_) {
-            std::fprintf(stderr, "vostel-tool: monitor: receiver on port %d is back\n", int{options_.port});
-            lost_ = false;
-        }
-        try {
-            decoder_.setData(input);
-        } catch (const RuntimeError& e) {
-            // Framing errors (0) are ordinary line noise; the packets before one still count.
-            if (e.number() == kErrInternal) {
-                ++framingErrors_;
-                if (!options_.idsOnly) std::printf("framing error (%zu so far)\n", framingErrors_);
-            } else {
-                std::fprintf(stderr, "vostel-tool: monitor: %s\n", e.text().c_str());
-            }
-        }
-        while (decoder_.packetIsLeft()) {
-            if (OptPacket p = decoder_.getNextPacket()) show(*p);
-        }
-        std::fflush(stdout);
-    }
-
-private:
-    void show(const Packet& packet) {
-        std::string id;
-        const bool found = OCR::findIn(library_, packet, id);
-        const bool logged = found && holdOff_.passed();
-        if (options_.idsOnly) {
-            if (logged) std::printf("%s\n", cp1252ToUtf8(id).c_str());
-        } else {
-            std::string line = std::to_string(packet.size()) + ":";
-            for (int16_t d : packet) {
-                line += ' ';
-                line += std::to_string(d);
-            }
-            std::printf("%s\n  %s\n", line.c_str(), pulseTrainText(packet).c_str());
-            if (logged)
-                std::printf("  -> %s\n", cp1252ToUtf8(id).c_str());
-            else if (found)
-                std::printf("  -> %s (not logged: within 0.35 s of the last)\n", cp1252ToUtf8(id).c_str());
-            else
-                std::printf("  -> <not found>\n");
-        }
-        if (logged) {
-            std::fflush(stdout);
-            holdOff_.noteAction();
-        }
-    }
-
-    const Options& options_;
-    SignalLibrary library_;
-    SerialControl& port_;
-    SystemClock clock_;
-    HoldOff holdOff_;
-    Decoder decoder_;
-    std::size_t framingErrors_ = 0;
-    bool lost_ = false;
-};
-
 }  // namespace
 
+Monitor::Monitor(const MonitorOptions& options, SignalLibrary library)
+    : options_(options), library_(std::move(library)), holdOff_(clock_) {}
+
+bool Monitor::open(SerialControl& control) {
+    try {
+        ComPort::openPort(control, options_.port);
+    } catch (const RuntimeError& e) {
+        std::fprintf(stderr, "vostel-tool: monitor: %s\n", e.text().c_str());
+        return false;
+    }
+    port_ = &control;
+    if (!options_.idsOnly)
+        std::fprintf(stderr, "vostel-tool: monitor: listening on port %d; Ctrl+C ends\n", int{options_.port});
+    return true;
+}
+
+void Monitor::tick() {
+    std::string input;
+    try {
+        input = port_->input();
+    } catch (const RuntimeError& e) {
+        // The control reports a lost port once and reopens it by itself.
+        std::fprintf(stderr, "vostel-tool: monitor: %s\n", e.text().c_str());
+        lost_ = true;
+        return;
+    }
+    if (input.empty()) return;
+    if (lost_) {
+        std::fprintf(stderr, "vostel-tool: monitor: receiver on port %d is back\n", int{options_.port});
+        lost_ = false;
+    }
+    try {
+        decoder_.setData(input);
+    } catch (const RuntimeError& e) {
+        // Framing errors (0) are ordinary line noise; the packets before one still count.
+        if (e.number() == kErrInternal) {
+            ++framingErrors_;
+            if (!options_.idsOnly) std::printf("framing error (%zu so far)\n", framingErrors_);
+        } else {
+            std::fprintf(stderr, "vostel-tool: monitor: %s\n", e.text().c_str());
+        }
+    }
+    while (decoder_.packetIsLeft()) {
+        if (OptPacket p = decoder_.getNextPacket()) show(*p);
+    }
+    std::fflush(stdout);
+}
+
+int Monitor::finish() {
+    if (framingErrors_ > 0)
+        std::fprintf(stderr, "vostel-tool: monitor: %zu framing errors (bytes outside a whole packet)\n",
+                     framingErrors_);
+    return 0;
+}
+
+void Monitor::show(const Packet& packet) {
+    std::string id;
+    const bool found = OCR::findIn(library_, packet, id);
+    const bool logged = found && holdOff_.passed();
+    if (options_.idsOnly) {
+        if (logged) std::printf("%s\n", cp1252ToUtf8(id).c_str());
+    } else {
+        std::string line = std::to_string(packet.size()) + ":";
+        for (int16_t d : packet) {
+            line += ' ';
+            line += std::to_string(d);
+        }
+        std::printf("%s\n  %s\n", line.c_str(), pulseTrainText(packet).c_str());
+        if (logged)
+            std::printf("  -> %s\n", cp1252ToUtf8(id).c_str());
+        else if (found)
+            std::printf("  -> %s (not logged: within 0.35 s of the last)\n", cp1252ToUtf8(id).c_str());
+        else
+            std::printf("  -> <not found>\n");
+    }
+    if (logged) {
+        std::fflush(stdout);
+        holdOff_.noteAction();
+    }
+}
+
 int cmdMonitor(const Args& args) {
-    Options o;
+    MonitorOptions o;
     if (!parseOptions(args, o)) return 2;
     SignalLibrary library;
     try {
@@ -166,43 +148,8 @@ int cmdMonitor(const Args& args) {
         std::fprintf(stderr, "vostel-tool: monitor: %s\n", e.text().c_str());
         return 2;
     }
-
-    int argc = 1;
-    char name[] = "vostel-tool";
-    char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
-    QtSerialControl control;
-    try {
-        ComPort::openPort(control, o.port);
-    } catch (const RuntimeError& e) {
-        std::fprintf(stderr, "vostel-tool: monitor: %s\n", e.text().c_str());
-        return 2;
-    }
-    if (!o.idsOnly)
-        std::fprintf(stderr, "vostel-tool: monitor: listening on port %d; Ctrl+C ends\n", int{o.port});
-
-    struct sigaction sa {};
-    sa.sa_handler = requestStop;
-    sigemptyset(&sa.sa_mask);
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr);
-
-    Monitor monitor(o, std::move(library), control);
-    QTimer timer;
-    timer.setInterval(kTickMs);
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-        if (stopRequested) {
-            app.quit();
-            return;
-        }
-        monitor.tick();
-    });
-    timer.start();
-    app.exec();
-    if (monitor.framingErrors() > 0)
-        std::fprintf(stderr, "vostel-tool: monitor: %zu framing errors (bytes outside a whole packet)\n",
-                     monitor.framingErrors());
-    return 0;
+    Monitor monitor(o, std::move(library));
+    return runMonitorLoop(monitor);
 }
 
 }  // namespace vostel::tool

@@ -1,0 +1,49 @@
+// The monitor's cycle on Linux: Qt's event loop, which also drives the serial
+// control's reading and reopening, a 100 ms timer, and SIGINT or SIGTERM
+// ending it at the next cycle.
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <signal.h>
+
+#include "monitor.h"
+#include "serial/qt_serial_control.h"
+
+namespace vostel::tool {
+
+namespace {
+
+volatile sig_atomic_t stopRequested = 0;
+extern "C" void requestStop(int) { stopRequested = 1; }
+
+}  // namespace
+
+int runMonitorLoop(Monitor& monitor) {
+    int argc = 1;
+    char name[] = "vostel-tool";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    QtSerialControl control;
+    if (!monitor.open(control)) return 2;
+
+    struct sigaction sa {};
+    sa.sa_handler = requestStop;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+
+    QTimer timer;
+    timer.setInterval(Monitor::kTickMs);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (stopRequested) {
+            app.quit();
+            return;
+        }
+        monitor.tick();
+    });
+    timer.start();
+    app.exec();
+    return monitor.finish();
+}
+
+}  // namespace vostel::tool
