@@ -8,8 +8,9 @@ e2e_start_xvfb
 e2e_start_sim --jitter 0
 e2e_connect "$E2E_DIR/work"
 
+# The window is shown before it is first painted.
 shot=$E2E_DIR/empty.ppm
-e2e_screenshot "$shot"
+e2e_wait_for "$E2E_TIMEOUT" e2e__pic_is "$shot" 0 0 "$E2E_GREEN" || e2e_fail "the picture area was never painted"
 for x in 0 30 300 600; do
   [ "$(e2e_pic_pixel "$shot" $x 0)" = "$E2E_GREEN" ] || e2e_fail "the picture area is not empty at ($x, 0)"
 done

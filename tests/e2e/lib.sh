@@ -13,7 +13,9 @@
 #
 # Every wait is bounded; a failed step prints a message and returns non-zero.
 
-E2E_TIMEOUT=${E2E_TIMEOUT:-10}
+# Bounds every wait for something to happen; generous, since a loaded machine
+# is slow and a passing run never waits for it.
+E2E_TIMEOUT=${E2E_TIMEOUT:-30}
 
 # Layout of the main window's client area, in pixels.
 E2E_LOAD_X=36 E2E_LOAD_Y=20       # btnLoadIRData (0,8) 73x25
@@ -82,16 +84,27 @@ e2e_wait_for() {
   done
 }
 
+# -noreset: otherwise the server resets each time its last client leaves (an
+# xdotool call, the program before it is started again), and a client that
+# connects during the reset is dropped ("could not connect to display").
 e2e_start_xvfb() {
   rm -f "$E2E_DIR/display"
-  Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>"$E2E_DIR/display" 2>"$E2E_DIR/xvfb.log" &
+  Xvfb -displayfd 9 -noreset -screen 0 1024x768x24 -nolisten tcp 9>"$E2E_DIR/display" 2>"$E2E_DIR/xvfb.log" &
   E2E_XVFB_PID=$!
   E2E_PIDS+=("$E2E_XVFB_PID")
-  e2e_wait_for "$E2E_TIMEOUT" test -s "$E2E_DIR/display" || e2e_fail "Xvfb did not start" || return 1
+  e2e_wait_for "$E2E_TIMEOUT" e2e__display_written || e2e_fail "Xvfb did not start: $(tail -n 3 "$E2E_DIR/xvfb.log")" ||
+    return 1
   export DISPLAY=":$(head -n 1 "$E2E_DIR/display")"
   unset WAYLAND_DISPLAY
   export QT_QPA_PLATFORM=xcb
   e2e_wait_for "$E2E_TIMEOUT" xdotool getmouselocation >/dev/null || e2e_fail "display $DISPLAY unusable"
+}
+
+# Xvfb writes the number and the newline separately: the whole line, from a
+# server still running.
+e2e__display_written() {
+  kill -0 "$E2E_XVFB_PID" || return 1
+  grep -qx '[0-9][0-9]*' "$E2E_DIR/display" && [ -z "$(tail -c 1 "$E2E_DIR/display")" ]
 }
 
 # vostel-sim reading its steps from a pipe that e2e_sim writes to.
@@ -170,18 +183,20 @@ e2e_origin() {
   xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}'
 }
 
+# Gives WID the input focus and waits until the server has it there, so that
+# keys typed next go to it.
 e2e_focus() {
   xdotool windowactivate "$1" 2>/dev/null || true
-  xdotool windowfocus "$1" 2>/dev/null
-  sleep 0.1
+  e2e_wait_for "$E2E_TIMEOUT" e2e__focus_on "$1" || e2e_fail "window $1 did not get the focus"
+}
+e2e__focus_on() {
+  [ "$(xdotool getwindowfocus -f)" = "$1" ] || { xdotool windowfocus "$1"; return 1; }
 }
 
 e2e_click() {
-  # (mousemove --sync would wait for a motion that never comes when the
-  # pointer is already there)
-  xdotool mousemove "$1" "$2"
-  sleep 0.05
-  xdotool click 1
+  # One connection, so the click comes after the move. (mousemove --sync would
+  # wait for a motion that never comes when the pointer is already there.)
+  xdotool mousemove "$1" "$2" click 1
   sleep 0.1
 }
 
@@ -315,6 +330,7 @@ e2e_wait_drawn() {
   local file=$1 row=$2 seconds=${3:-$E2E_TIMEOUT}
   e2e_wait_for "$seconds" e2e__drawn "$file" "$row" || e2e_fail "row $row was not drawn"
 }
+e2e__pic_is() { e2e_screenshot "$1" && [ "$(e2e_pic_pixel "$1" "$2" "$3")" = "$4" ]; }
 e2e__drawn() { e2e_screenshot "$1" && [ "$(e2e_pic_pixel "$1" 10 "$2")" = "$E2E_BLUE" ]; }
 
 # Checks the pulse train of DURATIONS (space-separated) on row ROW of a

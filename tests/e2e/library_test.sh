@@ -40,7 +40,7 @@ e2e_wait_log_top eins
 # The sendkeys ID types "abc" into the focused key target.
 e2e_focus "$target"
 e2e_sim vol-
-e2e_wait_for 5 eval '[ "$(typed)" = abc ]' || e2e_fail "the key target holds '$(typed)', expected abc"
+e2e_wait_for "$E2E_TIMEOUT" eval '[ "$(typed)" = abc ]' || e2e_fail "the key target holds '$(typed)', expected abc"
 
 # Held: ten packets in about 1.1 s give two to four actions, never ten.
 sleep 0.5

@@ -39,7 +39,7 @@ cmp "$E2E_DIR/expected.bin" "$work/irdata.txt" ||
 sleep 0.5
 e2e_sim power
 e2e_wait_sim '^sent: power$' 3
-e2e_wait_for 5 eval '[ "$(e2e_log_text | grep -c "^power on$")" = 2 ]' ||
+e2e_wait_for "$E2E_TIMEOUT" eval '[ "$(e2e_log_text | grep -c "^power on$")" = 2 ]' ||
   e2e_fail "the second power was not logged: $(e2e_log_text)"
 
 # Another signal is recorded and logged above the first.

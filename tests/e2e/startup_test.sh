@@ -17,8 +17,8 @@ box=$(e2e_window 'Fehlerhafte Portnummer eingegeben')
 e2e_vostel_running || e2e_fail "the program ended before the warning was closed"
 e2e_focus "$box"
 xdotool key Return
-e2e_wait_for 10 e2e_window_gone Vostel || e2e_fail "the main window stayed after the warning"
-e2e_wait_for 10 eval '! e2e_vostel_running' || e2e_fail "the program did not end after the warning"
+e2e_wait_for "$E2E_TIMEOUT" e2e_window_gone Vostel || e2e_fail "the main window stayed after the warning"
+e2e_wait_for "$E2E_TIMEOUT" eval '! e2e_vostel_running' || e2e_fail "the program did not end after the warning"
 [ -z "$(e2e_received_bytes)" ] || e2e_fail "bytes were sent although no port was chosen: $(e2e_received_bytes)"
 
 # The program takes no arguments, Qt's own options included: the caption
@@ -37,5 +37,5 @@ xdotool key --delay 50 Tab Tab Tab Tab Tab shift+Tab shift+Tab shift+Tab shift+T
 e2e_sim power
 e2e_window "Enter ID for Signal-Packet" >/dev/null || e2e_fail "Record did not get the focus by Tab"
 e2e_click "$E2E_DLG_CANCEL_X" "$E2E_DLG_CANCEL_Y"
-e2e_wait_for 10 e2e_window_gone 'Enter ID for Signal-Packet' || e2e_fail "the naming dialog stayed open"
+e2e_wait_for "$E2E_TIMEOUT" e2e_window_gone 'Enter ID for Signal-Packet' || e2e_fail "the naming dialog stayed open"
 echo "ok"

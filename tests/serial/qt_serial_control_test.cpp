@@ -8,13 +8,13 @@
 #include <QElapsedTimer>
 #include <QTest>
 
-#include <cstdio>
 #include <fcntl.h>
-#include <filesystem>
-#include <string>
 #include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
+#include <cstdio>
+#include <filesystem>
+#include <string>
 
 #include "serial/comport.h"
 #include "serial/protocol.h"
@@ -141,8 +141,9 @@ TEST_F(QtSerialControlTest, ReadsReturnEveryByteOnceAndNeverWait) {
 
     control.setInputLen(2);
     unit.send("abc");
-    QTest::qWait(100);
-    EXPECT_EQ(control.input(), "ab");
+    std::string first;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !(first = control.input()).empty(); }, 3000)) << "nothing came";
+    EXPECT_EQ(first, "ab");
     EXPECT_EQ(control.input(), "c");
     EXPECT_EQ(control.input(), "");
 }
@@ -192,7 +193,8 @@ TEST_F(QtSerialControlTest, DeviceThatIsNotASerialPortIsRefused) {
 
 TEST_F(QtSerialControlTest, SettingsAndPortNumberAreChecked) {
     QtSerialControl control;
-    for (const std::string bad : {"9600,N,8", "9600,X,8,1", "fast,N,8,1", "9600,N,9,1", "9600,N,8,3", "0,N,8,1"}) {
+    for (const std::string bad :
+         {"9600,N,8", "9600,X,8,1", "fast,N,8,1", "9600,N,9,1", "9600,N,8,3", "0,N,8,1"}) {
         EXPECT_EQ(testing::errorOf([&] { control.setSettings(bad); }).number(), kErrCommState) << bad;
     }
     EXPECT_NO_THROW(control.setSettings("19200,e,7,1.5"));
@@ -287,8 +289,17 @@ TEST_F(QtSerialControlTest, LinkMadeAnewFurtherAlongTheChainIsFollowed) {
     ASSERT_EQ(unit->receive(7, 2000ms), kInitCommand);
     unit->close();
     unit.reset();
-    QTest::qWait(300);
-    EXPECT_THROW(control.input(), RuntimeError);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            try {
+                control.input();
+                return false;
+            } catch (const RuntimeError&) {
+                return true;
+            }
+        },
+        5000))
+        << "the loss was not reported";
 
     Pty restarted;
     const fs::path fresh = folder_.config() / "ttyBridge.new";
@@ -310,8 +321,9 @@ TEST_F(QtSerialControlTest, ComPortOpensTheTypedPortOverTheRealControl) {
     ASSERT_TRUE(comPort.Init());
     EXPECT_EQ(unit.receive(100, 500ms), kInitCommand);
     unit.send("\xFE\x10\xFF");
-    QTest::qWait(100);
-    EXPECT_EQ(comPort.getDataAsString(), "\xFE\x10\xFF");
+    std::string got;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (got += comPort.getDataAsString()).size() >= 3; }, 3000)) << got;
+    EXPECT_EQ(got, "\xFE\x10\xFF");
     EXPECT_EQ(comPort.getDataAsString(), "");
 }
 

@@ -183,45 +183,70 @@ TEST_F(SimTest, DemoButtonsAreRealisticAndNeverMistakenForEachOther) {
         }
 }
 
+// How long this thread has been ready to run but kept waiting for a processor.
+std::chrono::nanoseconds waitedForProcessor() {
+    std::ifstream in("/proc/thread-self/schedstat");
+    long long running = 0, waiting = 0;
+    in >> running >> waiting;
+    return std::chrono::nanoseconds(waiting);
+}
+
+// Arrival times tell the sending pace only while the reader itself runs at
+// once: a round in which it was kept waiting for the processor proves nothing
+// about the pace and is run again.
 TEST_F(SimTest, SendsAtTheLineRateAndRepeatsAHeldButtonEvery110Ms) {
     std::vector<int> volUp = listedDurations(dir.path(), "vol+");
-    Sim sim(dir.path(), {"--play", "init,vol+x3", "--jitter", "0"});
-    ASSERT_FALSE(sim.waitForLine("port prompt").empty());
-    Port port(ports() / "com1");
-    ASSERT_TRUE(port.ok());
-    port.write(std::string(vostel::protocol::kInitCommand));
-    std::size_t size = volUp.size() + 2;
-    auto chunks = port.read(3 * size);
-    std::string all = joined(chunks);
-    ASSERT_EQ(all.size(), 3 * size);
-    std::string expected(1, char(0xFE));
-    for (int d : volUp) expected += char(d);
-    expected += char(0xFF);
-    EXPECT_EQ(all, expected + expected + expected) << "--jitter 0 sends the listed durations";
+    for (int round = 0; round < 5; ++round) {
+        Sim sim(dir.path(), {"--play", "init,vol+x3", "--jitter", "0"});
+        ASSERT_FALSE(sim.waitForLine("port prompt").empty());
+        Port port(ports() / "com1");
+        ASSERT_TRUE(port.ok());
+        port.write(std::string(vostel::protocol::kInitCommand));
+        std::size_t size = volUp.size() + 2;
+        const auto waitedBefore = waitedForProcessor();
+        auto chunks = port.read(3 * size);
+        const bool readerHeldUp = waitedForProcessor() - waitedBefore > 5ms;
+        std::string all = joined(chunks);
+        ASSERT_EQ(all.size(), 3 * size);
+        std::string expected(1, char(0xFE));
+        for (int d : volUp) expected += char(d);
+        expected += char(0xFF);
+        EXPECT_EQ(all, expected + expected + expected) << "--jitter 0 sends the listed durations";
 
-    // When each packet's first and last byte arrived.
-    std::vector<Clock::time_point> starts, ends;
-    std::size_t offset = 0;
-    for (const auto& c : chunks) {
-        for (std::size_t i = 0; i < c.bytes.size(); ++i) {
-            if ((offset + i) % size == 0) starts.push_back(c.at);
-            if ((offset + i) % size == size - 1) ends.push_back(c.at);
+        // When each packet's first and last byte arrived.
+        std::vector<Clock::time_point> starts, ends;
+        std::size_t offset = 0;
+        for (const auto& c : chunks) {
+            for (std::size_t i = 0; i < c.bytes.size(); ++i) {
+                if ((offset + i) % size == 0) starts.push_back(c.at);
+                if ((offset + i) % size == size - 1) ends.push_back(c.at);
+            }
+            offset += c.bytes.size();
         }
-        offset += c.bytes.size();
+        ASSERT_EQ(starts.size(), 3u);
+        // 9600 baud, 10 bits a byte: a packet takes (size - 1) byte times from
+        // its first byte to its last. The emulator may send a few bytes at once
+        // to catch up after it was held up itself, hence the margins; bytes
+        // sent in one block would arrive within a millisecond.
+        auto byteTime = std::chrono::microseconds(1042);
+        bool paced = true;
+        for (int i = 0; i < 3; ++i) paced = paced && ends[i] - starts[i] >= byteTime * (size - 1) * 3 / 4;
+        // Held: a packet every 110 ms, so a pause follows each one.
+        paced = paced && ends[2] - starts[0] >= (220ms + byteTime * (size - 1)) * 8 / 10;
+        paced = paced && (starts[2] - starts[0]) / 2 >= 95ms;
+        paced = paced && chunks.size() > 6u;
+        if (paced || readerHeldUp) {
+            if (paced) return;
+            continue;
+        }
+        for (int i = 0; i < 3; ++i)
+            EXPECT_GE(ends[i] - starts[i], byteTime * (size - 1) * 3 / 4) << "packet " << i;
+        EXPECT_GE(ends[2] - starts[0], (220ms + byteTime * (size - 1)) * 8 / 10);
+        EXPECT_GE((starts[2] - starts[0]) / 2, 95ms) << "back to back they would be 70 ms apart";
+        EXPECT_GT(chunks.size(), 6u) << "bytes trickle in rather than arriving in one block";
+        return;
     }
-    ASSERT_EQ(starts.size(), 3u);
-    // 9600 baud, 10 bits a byte: a packet takes (size - 1) byte times from its
-    // first byte to its last. Timestamps are taken on arrival, which a busy
-    // machine delays, and the emulator may send a few bytes at once to catch up
-    // after it was held up itself, hence the margins; bytes sent in one block
-    // would arrive within a millisecond.
-    auto byteTime = std::chrono::microseconds(1042);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_GE(ends[i] - starts[i], byteTime * (size - 1) * 3 / 4) << "packet " << i;
-    // Held: a packet every 110 ms, so a pause follows each one.
-    EXPECT_GE(ends[2] - starts[0], (220ms + byteTime * (size - 1)) * 8 / 10);
-    EXPECT_GE((starts[2] - starts[0]) / 2, 95ms) << "back to back they would be 70 ms apart";
-    EXPECT_GT(chunks.size(), 6u) << "bytes trickle in rather than arriving in one block";
+    GTEST_SKIP() << "the reader was kept waiting for the processor in all five rounds";
 }
 
 TEST_F(SimTest, ALoopedScheduleWaitsForTheProgramOnlyOnce) {
@@ -303,18 +328,29 @@ TEST_F(SimTest, LinkOfAKilledEmulatorIsReplacedAlthoughItsNumberLivesOn) {
 }
 
 // quit closes the line only once the program, which reads every 100 ms, has
-// read the last packet: here it reads two and a half ticks after the press.
+// read the last packet (waiting 1 s at most): here it reads two and a half
+// ticks after the press. A read that ended more than 1 s after the
+// initialisation command (so after the press) proves nothing either way; on a
+// machine that slow the round is run again.
 TEST_F(SimTest, QuitLetsTheProgramReadTheLastPacket) {
     const std::size_t size = listedDurations(dir.path(), "power").size() + 2;
-    Sim sim(dir.path(), {"--play", "init,power,quit", "--jitter", "0"});
-    ASSERT_NE(sim.waitForLine("port prompt"), "");
-    Port port(ports() / "com1");
-    ASSERT_TRUE(port.ok());
-    port.write(std::string(vostel::protocol::kInitCommand));
-    ASSERT_EQ(sim.waitForLine("sent:"), "sent: power");
-    std::this_thread::sleep_for(250ms);
-    EXPECT_EQ(joined(port.read(size)).size(), size);
-    EXPECT_EQ(sim.wait(), 0);
+    for (int round = 0; round < 5; ++round) {
+        Sim sim(dir.path(), {"--play", "init,power,quit", "--jitter", "0"});
+        ASSERT_NE(sim.waitForLine("port prompt"), "");
+        Port port(ports() / "com1");
+        ASSERT_TRUE(port.ok());
+        port.write(std::string(vostel::protocol::kInitCommand));
+        const auto initSent = Clock::now();
+        ASSERT_EQ(sim.waitForLine("sent:"), "sent: power");
+        std::this_thread::sleep_for(250ms);
+        const std::size_t got = joined(port.read(size)).size();
+        const bool withinLimit = Clock::now() - initSent < 1s;
+        EXPECT_EQ(sim.wait(), 0);
+        if (got == size) return;
+        ASSERT_FALSE(withinLimit) << "the line closed before the program read the last packet: " << got
+                                  << " of " << size << " bytes";
+    }
+    GTEST_SKIP() << "the machine was too slow to read within 1 s of the press five times";
 }
 
 // Without a terminal there are no keys to press buttons with: without a
