@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "display/line_points.h"
+
 namespace vostel {
 
 PictureBox::PictureBox(int outerWidth, int outerHeight, QWidget* parent)
@@ -67,25 +69,8 @@ void PictureBox::Line(float x, float y, ColorValue color) {
             std::fill(line + from, line + to + 1, rgb);
         }
     } else {
-        // Bresenham from the current point to the end point, both ends painted.
-        const int dx = std::abs(end.x() - x0);
-        const int dy = -std::abs(end.y() - y0);
-        const int sx = x0 < end.x() ? 1 : -1;
-        const int sy = y0 < end.y() ? 1 : -1;
-        int err = dx + dy;
-        for (;;) {
-            plot({x0, y0}, rgb);
-            if (x0 == end.x() && y0 == end.y()) break;
-            const int e2 = 2 * err;
-            if (e2 >= dy) {
-                err += dy;
-                x0 += sx;
-            }
-            if (e2 <= dx) {
-                err += dx;
-                y0 += sy;
-            }
-        }
+        // A straight line from the current point to the end point, both ends painted.
+        forEachLinePoint(x0, y0, end.x(), end.y(), [&](int px, int py) { plot({px, py}, rgb); });
     }
     current_ = end;
     update();

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "display/line_points.h"
 #include "win32/modal.h"
 
 namespace vostel::win32 {
@@ -120,25 +121,8 @@ void PictureBox::Line(float x, float y, ColorValue color) {
         if (y0 >= 0 && y0 < height_ && from <= to)
             std::fill(bits_ + y0 * width_ + from, bits_ + y0 * width_ + to + 1, bgr);
     } else {
-        // Bresenham from the current point to the end point, both ends painted.
-        const int dx = std::abs(endX - x0);
-        const int dy = -std::abs(endY - y0);
-        const int sx = x0 < endX ? 1 : -1;
-        const int sy = y0 < endY ? 1 : -1;
-        int err = dx + dy;
-        for (;;) {
-            plot(x0, y0, bgr);
-            if (x0 == endX && y0 == endY) break;
-            const int e2 = 2 * err;
-            if (e2 >= dy) {
-                err += dy;
-                x0 += sx;
-            }
-            if (e2 <= dx) {
-                err += dx;
-                y0 += sy;
-            }
-        }
+        // A straight line from the current point to the end point, both ends painted.
+        forEachLinePoint(x0, y0, endX, endY, [&](int px, int py) { plot(px, py, bgr); });
     }
     currentX_ = endX;
     currentY_ = endY;
