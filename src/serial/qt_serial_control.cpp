@@ -7,6 +7,7 @@
 
 #include "serial/port_device.h"
 #include "serial/port_names.h"
+#include "serial/port_open_error.h"
 
 namespace vostel {
 
@@ -137,17 +138,11 @@ std::optional<RuntimeError> QtSerialControl::openDevice() {
         const std::string reason = port_.errorString().toStdString();
         switch (port_.error()) {
             case QSerialPort::DeviceNotFoundError:
-                return RuntimeError(kErrInvalidPort, "Invalid Port Number: " + describe() +
-                                                         " does not exist (" + reason + ")." +
-                                                         portsHint(number_));
+                return portOpenError(PortOpenFailure::Missing, describe(), reason, portsHint(number_));
             case QSerialPort::PermissionError:
-                return RuntimeError(
-                    kErrPortAlreadyOpen,
-                    "Port already open: " + describe() + " is in use by another program (" + reason + ")");
+                return portOpenError(PortOpenFailure::InUse, describe(), reason);
             default:
-                return RuntimeError(kErrInvalidPort, "Invalid Port Number: " + describe() +
-                                                         " cannot be opened as a serial port (" + reason +
-                                                         ")");
+                return portOpenError(PortOpenFailure::NotSerial, describe(), reason);
         }
     }
     pseudoTerminal_ = isPseudoTerminal(device_);

@@ -28,11 +28,7 @@ LRESULT CALLBACK inputBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             if (state && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
                 state->ok = LOWORD(wParam) == IDOK;
                 if (state->ok) {
-                    const int length = GetWindowTextLengthW(state->field);
-                    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-                    GetWindowTextW(state->field, text.data(), length + 1);
-                    text.resize(static_cast<std::size_t>(length));
-                    state->text = text;
+                    state->text = textOf(state->field);
                 }
                 state->done = true;
             }

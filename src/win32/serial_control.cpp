@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "serial/port_open_error.h"
 #include "win32/win32_error.h"
 #include "win32/win32_text.h"
 
@@ -137,19 +138,14 @@ std::optional<RuntimeError> SerialControl::openDevice() {
         switch (code) {
             case ERROR_FILE_NOT_FOUND:
             case ERROR_PATH_NOT_FOUND:
-                return RuntimeError(kErrInvalidPort, "Invalid Port Number: " + describe() +
-                                                         " does not exist (" + reason +
-                                                         "). Port N is COMN; the Device Manager lists "
-                                                         "the serial ports under Ports (COM & LPT).");
+                return portOpenError(
+                    PortOpenFailure::Missing, describe(), reason,
+                    " Port N is COMN; the Device Manager lists the serial ports under Ports (COM & LPT).");
             case ERROR_ACCESS_DENIED:
             case ERROR_SHARING_VIOLATION:
-                return RuntimeError(
-                    kErrPortAlreadyOpen,
-                    "Port already open: " + describe() + " is in use by another program (" + reason + ")");
+                return portOpenError(PortOpenFailure::InUse, describe(), reason);
             default:
-                return RuntimeError(kErrInvalidPort, "Invalid Port Number: " + describe() +
-                                                         " cannot be opened as a serial port (" + reason +
-                                                         ")");
+                return portOpenError(PortOpenFailure::NotSerial, describe(), reason);
         }
     }
     if (!applySettings()) {

@@ -28,4 +28,12 @@ std::wstring cp1252ToWide(std::string_view bytes) { return widen(cp1252ToUtf8(by
 
 std::string wideToCp1252(std::wstring_view text) { return utf8ToCp1252(narrow(text)); }
 
+std::wstring textOf(HWND control) {
+    const int length = GetWindowTextLengthW(control);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    GetWindowTextW(control, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
+
 }  // namespace vostel::win32

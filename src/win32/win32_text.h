@@ -1,6 +1,8 @@
 #pragma once
 // Text conversions between the program's texts (UTF-8, or Windows-1252 for
 // signal IDs) and the UTF-16 of the Win32 API.
+#include <windows.h>
+
 #include <string>
 #include <string_view>
 
@@ -12,5 +14,8 @@ std::string narrow(std::wstring_view wide);
 // Signal IDs: Windows-1252 bytes to UTF-16 and back ('?' for characters the code page lacks).
 std::wstring cp1252ToWide(std::string_view bytes);
 std::string wideToCp1252(std::wstring_view text);
+
+// The text a window or control shows.
+std::wstring textOf(HWND control);
 
 }  // namespace vostel::win32

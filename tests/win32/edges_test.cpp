@@ -14,6 +14,7 @@
 #include "win32/frm_main.h"
 #include "win32/keystroke_sender.h"
 #include "win32/modal.h"
+#include "win32/win32_text.h"
 #include "win32/prompts.h"
 
 namespace vostel::win32 {
@@ -44,14 +45,6 @@ void settle(HWND window) {
         quiet = PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) ? 0 : quiet + 1;
         return quiet >= 5;
     });
-}
-
-std::wstring textOf(HWND control) {
-    const int length = GetWindowTextLengthW(control);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    GetWindowTextW(control, text.data(), length + 1);
-    text.resize(static_cast<std::size_t>(length));
-    return text;
 }
 
 RECT childRect(HWND parent, int id) {

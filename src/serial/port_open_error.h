@@ -1,0 +1,17 @@
+#pragma once
+// The error a serial control raises when a port cannot be opened, worded the
+// same on every system; the system's reason and any hint come from the caller.
+
+#include <string>
+
+#include "runtime/error.h"
+
+namespace vostel {
+
+enum class PortOpenFailure { Missing, InUse, NotSerial };
+
+// `port` names the port and its device; `hint` (may be empty) follows a missing port's text.
+RuntimeError portOpenError(PortOpenFailure failure, const std::string& port, const std::string& reason,
+                           const std::string& hint = {});
+
+}  // namespace vostel
