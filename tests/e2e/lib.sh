@@ -9,7 +9,7 @@
 #   e2e_start_sim [ARGS]     vostel-sim taking steps from e2e_sim; sets SIM_PORT
 #   e2e_start_vostel DIR [ARGS]  the program, in working folder DIR; sets VOSTEL_PID
 #   e2e_answer_port_prompt N, e2e_record ID, e2e_name_signal ID, e2e_log_text,
-#   e2e_screenshot FILE, e2e_pic_pixel FILE X Y, ...
+#   e2e_screenshot FILE, e2e_pic_pixel FILE X Y, e2e_demo_library FILE, ...
 #
 # Every wait is bounded; a failed step prints a message and returns non-zero.
 
@@ -364,6 +364,17 @@ e2e_check_row() {
 # The durations of a button of the emulator, as --list prints them.
 e2e_durations() {
   "$VOSTEL_SIM" --list "${@:2}" | awk -v name="$1" '$1 == name { $1 = ""; print substr($0, 2) }'
+}
+
+# A library file FILE holding the emulator's demo buttons, written by vostel-tool.
+e2e_demo_library() {
+  {
+    printf '{"records": ['
+    "$VOSTEL_SIM" --list | awk '{ id = $1; $1 = ""; gsub(/^ /, ""); gsub(/ /, ", ");
+                                  printf "%s{\"id\": \"%s\", \"packet\": [%s]}", sep, id, $0; sep = ", " }'
+    printf ']}\n'
+  } >"$E2E_DIR/demo.json"
+  "$VOSTEL_TOOL" import "$E2E_DIR/demo.json" "$1"
 }
 
 # One whole round, as the demo shows it without a display: the port prompt

@@ -7,13 +7,7 @@ source "$(dirname "$0")/lib.sh"
 e2e_init
 lib=$E2E_DIR/irdata.txt
 names=$("$VOSTEL_SIM" --list | awk '{ print $1 }')
-{
-  printf '{"records": ['
-  "$VOSTEL_SIM" --list | awk '{ id = $1; $1 = ""; gsub(/^ /, ""); gsub(/ /, ", ");
-                                printf "%s{\"id\": \"%s\", \"packet\": [%s]}", sep, id, $0; sep = ", " }'
-  printf ']}\n'
-} >"$E2E_DIR/demo.json"
-"$VOSTEL_TOOL" import "$E2E_DIR/demo.json" "$lib"
+e2e_demo_library "$lib"
 e2e_start_sim
 
 # Starts the monitor with ARGS on the emulator's port; output in OUT and OUT.err.

@@ -17,13 +17,7 @@ cleanup() {
 trap cleanup EXIT
 lib=$E2E_DIR/irdata.txt
 names=$("$VOSTEL_SIM" --list | awk '{ print $1 }')
-{
-  printf '{"records": ['
-  "$VOSTEL_SIM" --list | awk '{ id = $1; $1 = ""; gsub(/^ /, ""); gsub(/ /, ", ");
-                                printf "%s{\"id\": \"%s\", \"packet\": [%s]}", sep, id, $0; sep = ", " }'
-  printf ']}\n'
-} >"$E2E_DIR/demo.json"
-"$VOSTEL_TOOL" import "$E2E_DIR/demo.json" "$lib"
+e2e_demo_library "$lib"
 printf 'ab\377' >"$E2E_DIR/junk.bin"  # bytes outside a packet: a framing error
 e2e_start_sim --jitter 0 --raw "$E2E_DIR/junk.bin"
 # COMN named in Wine's registry, made a dosdevices link when Wine starts.
