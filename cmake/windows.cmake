@@ -21,3 +21,5 @@ file(WRITE ${_json_config}/nlohmann_jsonConfig.cmake
 file(WRITE ${_json_config}/nlohmann_jsonConfigVersion.cmake
      "set(PACKAGE_VERSION 3)\nset(PACKAGE_VERSION_COMPATIBLE TRUE)\n")
 set(nlohmann_json_DIR ${_json_config} CACHE PATH "" FORCE)
+
+include(${CMAKE_CURRENT_LIST_DIR}/windows-resources.cmake)

@@ -8,7 +8,7 @@ namespace {
 // and in 16-bit lanes, so the compiler turns it into a few vector instructions:
 // max - min is the distance |x - y|, which always fits an unsigned 16-bit value.
 constexpr std::size_t kBlock = 32;
-inline bool blockWithin(const int16_t* x, const int16_t* y, uint16_t limit) {
+[[gnu::always_inline]] inline bool blockWithin(const int16_t* x, const int16_t* y, uint16_t limit) {
     uint16_t bad = 0;
 #pragma GCC unroll 1  // keep the loop whole for the vectoriser
     for (std::size_t j = 0; j < kBlock; ++j) {
@@ -20,15 +20,9 @@ inline bool blockWithin(const int16_t* x, const int16_t* y, uint16_t limit) {
     return bad == 0;
 }
 
-}  // namespace
-
 // Block by block, leaving at the first block with an element beyond the limit,
-// so the result is that of the element rule. Where the processor has AVX2, a
-// block is two registers (function clones need the ELF loader's indirect functions).
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && defined(__ELF__)
-__attribute__((target_clones("avx2", "default")))
-#endif
-bool withinDistance(const int16_t* a, const int16_t* b, std::size_t n, int limit) {
+// so the result is that of the element rule.
+[[gnu::always_inline]] inline bool withinByBlocks(const int16_t* a, const int16_t* b, std::size_t n, int limit) {
     if (n < kBlock) {
         for (std::size_t i = 0; i < n; ++i) {
             int d = int{a[i]} - int{b[i]};
@@ -43,5 +37,30 @@ bool withinDistance(const int16_t* a, const int16_t* b, std::size_t n, int limit
     // The rest: checked as the last whole block, overlapping the one before.
     return i == n || blockWithin(a + n - kBlock, b + n - kBlock, lim);
 }
+
+}  // namespace
+
+// Where the processor has AVX2, a block is two registers. The choice is made
+// once, at the first call, by asking the processor: this works alike for ELF
+// and for Windows executables, which have no loader-resolved function clones.
+#if defined(__x86_64__) && defined(__GNUC__)
+namespace {
+__attribute__((target("avx2"))) bool withinAvx2(const int16_t* a, const int16_t* b, std::size_t n, int limit) {
+    return withinByBlocks(a, b, n, limit);
+}
+bool withinPlain(const int16_t* a, const int16_t* b, std::size_t n, int limit) {
+    return withinByBlocks(a, b, n, limit);
+}
+}  // namespace
+
+bool withinDistance(const int16_t* a, const int16_t* b, std::size_t n, int limit) {
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    return avx2 ? withinAvx2(a, b, n, limit) : withinPlain(a, b, n, limit);
+}
+#else
+bool withinDistance(const int16_t* a, const int16_t* b, std::size_t n, int limit) {
+    return withinByBlocks(a, b, n, limit);
+}
+#endif
 
 }  // namespace vostel

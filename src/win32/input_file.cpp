@@ -1,17 +1,17 @@
-// InputFile on Windows, over the C runtime's descriptors (_wopen and _read),
-// so that release() hands over a descriptor as on Linux.
+// InputFile on Windows, over the Win32 file API, its errors worded by
+// fileError as those of saving are. The handle is kept as a C runtime
+// descriptor, so that release() hands over a descriptor as on Linux.
 #include "runtime/input_file.h"
 
 #include <windows.h>
 
 #include <fcntl.h>
 #include <io.h>
-#include <sys/stat.h>
 
-#include <cerrno>
 #include <utility>
 
 #include "runtime/error.h"
+#include "win32/win32_error.h"
 #include "win32/win32_text.h"
 
 namespace vostel {
@@ -20,14 +20,27 @@ namespace {
 
 std::string displayName(const std::filesystem::path& path) { return win32::narrow(path.wstring()); }
 
+HANDLE handleOf(int fd) { return reinterpret_cast<HANDLE>(_get_osfhandle(fd)); }
+
 // Folders cannot be opened as files on Windows; they are named as such first.
 int openChecked(const std::filesystem::path& path, bool missingIsError) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         throw RuntimeError(kErrPathFileAccess,
                            "Path/File access error: " + displayName(path) + " is a folder, not a file");
-    const int fd = _wopen(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
-    if (fd < 0 && (missingIsError || errno != ENOENT)) throw errorFromErrno(errno, displayName(path));
+    const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD err = GetLastError();
+        // A missing folder means a missing file, as on Linux.
+        if (!missingIsError && (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND)) return -1;
+        throw win32::fileError(err, displayName(path));
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(handle);
+        throw win32::fileError(ERROR_TOO_MANY_OPEN_FILES, displayName(path));
+    }
     return fd;
 }
 
@@ -43,18 +56,19 @@ std::optional<InputFile> InputFile::openIfPresent(const std::filesystem::path& p
 }
 
 InputFile::InputFile(int fd, std::string name) : fd_(fd), name_(std::move(name)) {
-    struct _stat64 st {};
-    if (_fstat64(fd_, &st) != 0) {
-        const int err = errno;
-        _close(fd_);
-        throw errorFromErrno(err, name_);
-    }
     // A device (CON, a serial port) or a pipe in the file's place.
-    if ((st.st_mode & _S_IFMT) != _S_IFREG) {
+    const HANDLE handle = handleOf(fd_);
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
         _close(fd_);
         throw RuntimeError(kErrPathFileAccess, "Path/File access error: " + name_ + " is not a regular file");
     }
-    size_ = static_cast<std::uint64_t>(st.st_size);
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(handle, &size)) {
+        const DWORD err = GetLastError();
+        _close(fd_);
+        throw win32::fileError(err, name_);
+    }
+    size_ = static_cast<std::uint64_t>(size.QuadPart);
 }
 
 InputFile::InputFile(InputFile&& other) noexcept
@@ -77,11 +91,12 @@ InputFile::~InputFile() {
 std::size_t InputFile::read(char* buffer, std::size_t n) {
     std::size_t done = 0;
     while (done < n) {
-        const unsigned chunk = static_cast<unsigned>(std::min<std::size_t>(n - done, 1u << 30));
-        const int got = _read(fd_, buffer + done, chunk);
-        if (got < 0) throw errorFromErrno(errno, name_);
+        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(n - done, 1u << 30));
+        DWORD got = 0;
+        if (!ReadFile(handleOf(fd_), buffer + done, chunk, &got, nullptr))
+            throw win32::fileError(GetLastError(), name_);
         if (got == 0) break;
-        done += static_cast<std::size_t>(got);
+        done += got;
     }
     return done;
 }

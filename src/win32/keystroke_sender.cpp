@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <array>
+#include <optional>
 
 #include "runtime/cp1252.h"
 #include "runtime/error.h"
@@ -89,11 +90,12 @@ constexpr std::array<VirtualKey, 8> kHeldKeys{{{VK_LSHIFT, false},
 
 class Inputs {
 public:
+    explicit Inputs(HKL layout) : layout_(layout) {}
     void key(VirtualKey k, bool down) {
         INPUT in{};
         in.type = INPUT_KEYBOARD;
         in.ki.wVk = k.code;
-        in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(k.code, MAPVK_VK_TO_VSC));
+        in.ki.wScan = static_cast<WORD>(MapVirtualKeyExW(k.code, MAPVK_VK_TO_VSC, layout_));
         in.ki.dwFlags = (down ? 0 : KEYEVENTF_KEYUP) | (k.extended ? KEYEVENTF_EXTENDEDKEY : 0);
         list_.push_back(in);
     }
@@ -123,24 +125,64 @@ public:
     std::vector<INPUT>& list() { return list_; }
 
 private:
+    HKL layout_;
     std::vector<INPUT> list_;
 };
 
-// A character typed with modifiers held: its key on the current layout, with
-// the Shift, Ctrl and Alt that layout needs for it beyond those already held.
-bool typeAsKey(Inputs& in, char32_t c, const std::array<bool, 3>& held) {
+// The key that types a character on a keyboard layout, and the modifiers
+// (bit 0 Shift, 1 Ctrl, 2 Alt) it needs for that.
+struct LayoutKey {
+    WORD code;
+    unsigned modifiers;
+};
+
+// Nothing when the layout has no key for the character, needs more than Shift,
+// Ctrl and Alt for it, or has it only on a dead key (which would wait for the
+// next key and join it).
+std::optional<LayoutKey> layoutKey(char32_t c, HKL layout) {
+    if (c > 0xFFFF) return std::nullopt;
+    const SHORT scan = VkKeyScanExW(static_cast<wchar_t>(c), layout);
+    if (scan == -1) return std::nullopt;
+    const unsigned modifiers = HIBYTE(scan);
+    if (modifiers & ~7u) return std::nullopt;
+    const WORD code = LOBYTE(scan);
+    if (MapVirtualKeyExW(code, MAPVK_VK_TO_CHAR, layout) & 0x80000000u) return std::nullopt;
+    return LayoutKey{code, modifiers};
+}
+
+// Whether Caps Lock turns the character into another one, as it does letters.
+bool caseFollowsCapsLock(char32_t c) {
     if (c > 0xFFFF) return false;
-    const SHORT scan = VkKeyScanW(static_cast<wchar_t>(c));
-    if (scan == -1) return false;
-    const BYTE shifts = HIBYTE(scan);
+    const auto w = static_cast<wchar_t>(c);
+    return IsCharAlphaW(w) && (IsCharUpperW(w) || IsCharLowerW(w));
+}
+
+// The keyboard layout of the program that will receive the keys.
+HKL targetLayout() {
+    const HWND target = GetForegroundWindow();
+    return GetKeyboardLayout(target ? GetWindowThreadProcessId(target, nullptr) : 0);
+}
+
+// A character as its key on the layout, with the modifiers the layout needs
+// for it beyond those the description holds, pressed around it; as Unicode
+// input when the layout has no key for it. With no modifier held, Shift
+// follows Caps Lock for letters, so that the case comes out as written.
+void typeCharacter(Inputs& in, char32_t c, const std::array<bool, 3>& held, HKL layout, bool capsLock) {
+    const std::optional<LayoutKey> key = layoutKey(c, layout);
+    if (!key) {
+        in.character(c);
+        return;
+    }
+    unsigned needed = key->modifiers;
+    const bool anyHeld = held[0] || held[1] || held[2];
+    if (capsLock && !anyHeld && !(needed & 6u) && caseFollowsCapsLock(c)) needed ^= 1u;
     std::array<bool, 3> extra{};
-    for (int m = 0; m < 3; ++m) extra[m] = (shifts & (1 << m)) && !held[m];
+    for (int m = 0; m < 3; ++m) extra[m] = (needed & (1u << m)) && !held[m];
     for (int m = 0; m < 3; ++m)
         if (extra[m]) in.key({kModifierKeys[m], false}, true);
-    in.tap({LOBYTE(scan), false});
+    in.tap({key->code, false});
     for (int m = 2; m >= 0; --m)
         if (extra[m]) in.key({kModifierKeys[m], false}, false);
-    return true;
 }
 
 }  // namespace
@@ -149,7 +191,9 @@ void KeystrokeSender::sendKeys(std::string_view keys, bool /*wait*/) {
     const std::vector<KeyEvent> events = parseKeys(cp1252ToU32(keys));
     if (events.empty()) return;
 
-    Inputs in;
+    const HKL layout = targetLayout();
+    const bool capsLock = (GetKeyState(VK_CAPITAL) & 1) != 0;
+    Inputs in(layout);
     std::vector<VirtualKey> userHeld;
     for (const VirtualKey& k : kHeldKeys) {
         if (GetAsyncKeyState(k.code) & 0x8000) {
@@ -173,7 +217,7 @@ void KeystrokeSender::sendKeys(std::string_view keys, bool /*wait*/) {
                 in.tap(virtualKey(e.key));
                 break;
             case KeyEvent::Kind::Char:
-                if (!(held[0] || held[1] || held[2]) || !typeAsKey(in, e.ch, held)) in.character(e.ch);
+                typeCharacter(in, e.ch, held, layout, capsLock);
                 break;
         }
     }

@@ -1,10 +1,11 @@
 #pragma once
 // Types key descriptions into the window that has the input focus, with
-// SendInput. Characters go as Unicode input, so ä, € and Š arrive as
-// themselves whatever the keyboard layout; with Ctrl or Alt held (^ and %),
-// or Shift (+), a character goes as its key on the current layout instead, so
-// that shortcuts such as ^c work. Modifier keys the user holds are let go
-// for the moment and pressed again afterwards.
+// SendInput. A character that the receiving program's keyboard layout has on
+// one key goes as a press of that key, with the Shift, Ctrl and Alt it needs,
+// so that programs reacting to keys (a player's Space, a game, a shortcut
+// such as ^c) see one; a character the layout lacks (€ on a US layout) goes
+// as Unicode input and arrives as itself. Modifier keys the user holds are
+// let go for the moment and pressed again afterwards.
 #include <string_view>
 #include <vector>
 

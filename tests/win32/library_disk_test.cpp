@@ -90,5 +90,13 @@ TEST_F(LibraryDisk, SaveIntoAMissingFolderFailsNamingTheFile) {
     EXPECT_NE(e.text().find("missing\\irdata.txt"), std::string::npos);
 }
 
+TEST_F(LibraryDisk, ReadingAndSavingWordTheSameFaultAlike) {
+    const fs::path file = "missing\\irdata.txt";
+    const RuntimeError read = errorOf([&] { readLibraryFile(file, IfMissing::Fail); });
+    const RuntimeError save = errorOf([&] { writeLibraryFile(file, lib_); });
+    EXPECT_EQ(read.number(), kErrPathNotFound);
+    EXPECT_EQ(read.text(), save.text());
+}
+
 }  // namespace
 }  // namespace vostel

@@ -5,11 +5,20 @@
 //                                (a message box's message), one a line
 //   vostel-probe keytarget FILE  a separate window "vostel-keytarget" with a text box that
 //                                has the focus; writes "ready" and then, after every change,
-//                                "text:" and the box's text (UTF-8) to FILE
+//                                "text:" and the box's text (UTF-8) to FILE; and every key
+//                                press the box receives as "down VK" and every character as
+//                                "char CODE" (hexadecimal), one a line, to FILE.keys
+//   vostel-probe foreground      prints the class of the foreground window and, when it is
+//                                vostel.exe's, the identifier of the control that has the focus
+//   vostel-probe layout          prints the client size of vostel.exe's window and the size of
+//                                its picture area, in pixels: "W H PW PH"
+//   vostel-probe shortcut FILE   prints a shortcut's target and its working folder, one a line
 #include <windows.h>
 
 #include <fcntl.h>
 #include <io.h>
+
+#include <shlobj.h>
 
 #include <cstdio>
 #include <fstream>
@@ -108,14 +117,72 @@ int keyTarget(const char* file) {
     bool ready = false;
     MSG msg;
     SetTimer(window, 1, 50, nullptr);
+    std::FILE* keys = std::fopen((g_file + ".keys").c_str(), "w");
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (!ready && GetFocus() == g_box) {
             ready = true;
             report("ready");
         }
+        if (keys && msg.hwnd == g_box) {
+            if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN)
+                std::fprintf(keys, "down %02X\n", static_cast<unsigned>(msg.wParam));
+            if (msg.message == WM_CHAR || msg.message == WM_SYSCHAR)
+                std::fprintf(keys, "char %04X\n", static_cast<unsigned>(msg.wParam));
+            std::fflush(keys);
+        }
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+    return 0;
+}
+
+int printForeground() {
+    HWND window = GetForegroundWindow();
+    wchar_t cls[64] = {};
+    if (window) GetClassNameW(window, cls, 64);
+    std::printf("%s\n", window ? vostel::win32::narrow(cls).c_str() : "none");
+    if (lstrcmpW(cls, L"VostelMain") != 0) return 0;
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && info.hwndFocus)
+        std::printf("focus %d\n", GetDlgCtrlID(info.hwndFocus));
+    return 0;
+}
+
+int printLayout() {
+    HWND main = FindWindowW(L"VostelMain", nullptr);
+    HWND pic = main ? GetDlgItem(main, vostel::win32::frmMain::kPicMain) : nullptr;
+    if (!pic) {
+        std::fprintf(stderr, "vostel-probe: no vostel.exe window\n");
+        return 1;
+    }
+    RECT client{}, picture{};
+    GetClientRect(main, &client);
+    GetWindowRect(pic, &picture);
+    std::printf("%ld %ld %ld %ld\n", client.right, client.bottom, picture.right - picture.left,
+                picture.bottom - picture.top);
+    return 0;
+}
+
+int printShortcut(const char* file) {
+    CoInitialize(nullptr);
+    IShellLinkW* link = nullptr;
+    IPersistFile* persist = nullptr;
+    wchar_t target[MAX_PATH] = {}, folder[MAX_PATH] = {};
+    const bool read =
+        SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&link))) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist))) &&
+        SUCCEEDED(persist->Load(vostel::win32::widen(file).c_str(), STGM_READ)) &&
+        SUCCEEDED(link->GetPath(target, MAX_PATH, nullptr, 0)) &&
+        SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH));
+    if (persist) persist->Release();
+    if (link) link->Release();
+    if (!read) {
+        std::fprintf(stderr, "vostel-probe: cannot read the shortcut %s\n", file);
+        return 1;
+    }
+    std::printf("%s\n%s\n", vostel::win32::narrow(target).c_str(), vostel::win32::narrow(folder).c_str());
     return 0;
 }
 
@@ -126,6 +193,9 @@ int main(int argc, char** argv) {
     if (command == "log" && argc == 2) return printLog();
     if (command == "keytarget" && argc == 3) return keyTarget(argv[2]);
     if (command == "text" && argc == 3) return printTexts(argv[2]);
-    std::fprintf(stderr, "usage: vostel-probe log | text TITLE | keytarget FILE\n");
+    if (command == "foreground" && argc == 2) return printForeground();
+    if (command == "layout" && argc == 2) return printLayout();
+    if (command == "shortcut" && argc == 3) return printShortcut(argv[2]);
+    std::fprintf(stderr, "usage: vostel-probe log | text TITLE | keytarget FILE | foreground | layout | shortcut FILE\n");
     return 2;
 }
