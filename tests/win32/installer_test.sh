@@ -12,10 +12,16 @@ source "$(dirname "$0")/wine_lib.sh"
 wine_setup
 
 unix_path() { winepath -u "$1" 2>/dev/null | tr -d '\r'; }
+expand() { wine cmd /c echo "$1" | tr -d '\r"'; }
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vostel'
-programs=$(unix_path 'C:\users\'"$USER"'\AppData\Local\Programs\Vostel')
-documents=$(wine cmd /c echo '%USERPROFILE%\Documents' | tr -d '\r')
-shortcut_win=$(wine cmd /c echo '%APPDATA%\Microsoft\Windows\Start Menu\Programs\Vostel.lnk' | tr -d '\r')
+programs=$(unix_path "$(expand '%LOCALAPPDATA%\Programs\Vostel')")
+documents=$(expand '%USERPROFILE%\Documents')
+# Wine leads Documents to the home folder; the test's files stay in the prefix.
+if [ -L "$(unix_path "$documents")" ]; then
+  rm "$(unix_path "$documents")"
+  mkdir "$(unix_path "$documents")"
+fi
+shortcut_win=$(expand '%APPDATA%\Microsoft\Windows\Start Menu\Programs\Vostel.lnk')
 shortcut=$(unix_path "$shortcut_win")
 library_dir=$(unix_path "$documents\\Vostel")
 # Whatever an earlier run may have left in this prefix.
