@@ -4,7 +4,8 @@
 # comN in the prefix's dosdevices folder, pointed at the emulator's
 # pseudo-terminal), rows drawn, a signal recorded into irdata.txt with the
 # bytes the Linux build writes, recognised and logged, and a sendkeys: ID
-# typing into a separate Wine window.
+# typing into a separate Wine window, as the key presses and characters that
+# window receives.
 set -euo pipefail
 source "$(dirname "$0")/wine_lib.sh"
 : "${VOSTEL_TOOL:?}"
@@ -57,4 +58,10 @@ wait_log_top "$keys"
 want=$(printf 'text:Zä€ŠAByx\n')
 e2e_wait_for "$E2E_TIMEOUT" eval '[ "$(cat "$E2E_DIR/typed")" = "$want" ]' ||
   e2e_fail "typed into the key target: '$(cat "$E2E_DIR/typed")', expected '$want'"
+# As the key target saw them: the layout's keys for letters (Shift, 10, for
+# capitals), Unicode input (VK_PACKET, E7) for what a US layout lacks.
+want_keys="down 10|down 5A|char 005A|down E7|char 00E4|down E7|char 20AC|down E7|char 0160|\
+down 10|down 41|char 0041|down 42|char 0042|down 58|char 0078|down 25|down 59|char 0079"
+keys_seen=$(paste -sd '|' "$E2E_DIR/typed.keys")
+[ "$keys_seen" = "$want_keys" ] || e2e_fail "key messages in the key target: $keys_seen, expected $want_keys"
 echo "ok"
