@@ -40,8 +40,8 @@ constexpr std::size_t kBlock = 32;
 
 }  // namespace
 
-// Where the processor has AVX2, a block is two registers. The choice is made
-// once, at the first call, by asking the processor: this works alike for ELF
+// Where the processor has AVX2, a block is two registers. The variant is
+// chosen once, at start-up, by asking the processor: this works alike for ELF
 // and for Windows executables, which have no loader-resolved function clones.
 #if defined(__x86_64__) && defined(__GNUC__)
 namespace {
@@ -51,11 +51,15 @@ __attribute__((target("avx2"))) bool withinAvx2(const int16_t* a, const int16_t*
 bool withinPlain(const int16_t* a, const int16_t* b, std::size_t n, int limit) {
     return withinByBlocks(a, b, n, limit);
 }
+using WithinFunction = bool (*)(const int16_t*, const int16_t*, std::size_t, int);
+const WithinFunction withinVariant = [] {
+    __builtin_cpu_init();  // needed before main
+    return __builtin_cpu_supports("avx2") ? withinAvx2 : withinPlain;
+}();
 }  // namespace
 
 bool withinDistance(const int16_t* a, const int16_t* b, std::size_t n, int limit) {
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    return avx2 ? withinAvx2(a, b, n, limit) : withinPlain(a, b, n, limit);
+    return withinVariant(a, b, n, limit);
 }
 #else
 bool withinDistance(const int16_t* a, const int16_t* b, std::size_t n, int limit) {
