@@ -9,7 +9,7 @@
 //                                press the box receives as "down VK" and every character as
 //                                "char CODE" (hexadecimal), one a line, to FILE.keys
 //   vostel-probe foreground      prints the class of the foreground window and, when it is
-//                                vostel.exe's, the identifier of the control that has the focus
+//                                vostel.exe's, "focus" and the name of the control that has the focus
 //   vostel-probe layout          prints the client size of vostel.exe's window and the size of
 //                                its picture area, in pixels: "W H PW PH"
 //   vostel-probe shortcut FILE   prints a shortcut's target and its working folder, one a line
@@ -144,8 +144,26 @@ int printForeground() {
     if (lstrcmpW(cls, L"VostelMain") != 0) return 0;
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
-    if (GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && info.hwndFocus)
-        std::printf("focus %d\n", GetDlgCtrlID(info.hwndFocus));
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) || !info.hwndFocus) return 0;
+    using vostel::win32::frmMain;
+    const char* name = "other";
+    switch (GetDlgCtrlID(info.hwndFocus)) {
+        case frmMain::kPicMain:
+            name = "picMain";
+            break;
+        case frmMain::kTxt1:
+            name = "txt1";
+            break;
+        case frmMain::kButRec:
+            name = "butRec";
+            break;
+        case frmMain::kBtnLoadIRData:
+            name = "btnLoadIRData";
+            break;
+        default:
+            break;
+    }
+    std::printf("focus %s\n", info.hwndFocus == window ? "the window itself" : name);
     return 0;
 }
 
