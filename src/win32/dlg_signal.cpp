@@ -31,15 +31,11 @@ void dlgSignal::create() {
     text1_ = createControl(hwnd_, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 120, 120, 2535,
                            375, kText1);
     SendMessageW(text1_, EM_SETLIMITTEXT, 0, 0);  // no length limit of its own
+    addTextBoxKeys(text1_);
     addToolTip(hwnd_, text1_, "Gib hier einen knappen Text als ID für dieses Signal an");
     createControl(hwnd_, L"BUTTON", L"OK", WS_TABSTOP | BS_PUSHBUTTON, 0, 120, 600, 1215, 375, kOKButton);
     createControl(hwnd_, L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, 0, 1440, 600, 1215, 375,
                   kCancelButton);
-}
-
-void dlgSignal::hide() {
-    hidden_ = true;
-    ShowWindow(hwnd_, SW_HIDE);
 }
 
 void dlgSignal::keepRepresentable() {
@@ -59,19 +55,32 @@ void dlgSignal::keepRepresentable() {
 
 bool dlgSignal::showDialog(std::string& retString) {
     if (!hwnd_) create();
-    hidden_ = false;
+    const HWND previous = GetActiveWindow();  // the main window, whose Record button opened the dialog
+    done_ = closed_ = false;
     ShowWindow(hwnd_, SW_SHOWNORMAL);
     SetForegroundWindow(hwnd_);
     // Typing goes to the text box at once; the ID offered is selected, so a new one replaces it.
     SetFocus(text1_);
     SendMessageW(text1_, EM_SETSEL, 0, -1);
-    runModal(hwnd_, hidden_);
-    if (!IsWindow(hwnd_)) {
-        // The close box discarded the window and its text; the next show makes a fresh, empty one.
+    runModal(hwnd_, done_);
+    // The window that was active before comes back, enabled, before the dialog
+    // goes; otherwise the system would activate some other program's window,
+    // and keys sent next would go there.
+    if (previous && IsWindow(previous)) {
+        SetForegroundWindow(previous);
+        SetActiveWindow(previous);
+    }
+    if (closed_ || !IsWindow(hwnd_)) {
+        // The close box discards the window and its text; the next show makes a fresh, empty one.
+        if (IsWindow(hwnd_)) {
+            SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+            DestroyWindow(hwnd_);
+        }
         hwnd_ = text1_ = nullptr;
         if (okPressed_) retString.clear();
         return okPressed_;
     }
+    ShowWindow(hwnd_, SW_HIDE);
     if (okPressed_) retString = wideToCp1252(textOf(text1_));
     return okPressed_;
 }
@@ -85,13 +94,13 @@ LRESULT CALLBACK dlgSignal::proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
                 case kOKButton:
                     if (HIWORD(wParam) == BN_CLICKED) {
                         self->okPressed_ = true;
-                        self->hide();
+                        self->done_ = true;
                     }
                     break;
                 case kCancelButton:
                     if (HIWORD(wParam) == BN_CLICKED) {
                         self->okPressed_ = false;
-                        self->hide();
+                        self->done_ = true;
                     }
                     break;
                 case kText1:
@@ -102,9 +111,8 @@ LRESULT CALLBACK dlgSignal::proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
             }
             return 0;
         case WM_CLOSE:
-            // The close box neither sets nor clears okPressed.
-            self->hidden_ = true;
-            DestroyWindow(hwnd);
+            // The close box neither sets nor clears okPressed; the window goes once the loop has ended.
+            self->closed_ = self->done_ = true;
             return 0;
         default:
             return DefWindowProcW(hwnd, msg, wParam, lParam);

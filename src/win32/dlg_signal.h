@@ -32,14 +32,14 @@ public:
 private:
     static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     void create();
-    void hide();
     // Shows characters that Windows-1252 lacks as '?' at once, as they are typed or pasted.
     void keepRepresentable();
 
     HWND hwnd_ = nullptr;
     HWND text1_ = nullptr;
     bool okPressed_ = false;
-    bool hidden_ = true;  // ends the modal show
+    bool done_ = true;     // ends the modal show: OK, Cancel or the close box
+    bool closed_ = false;  // by the close box
     bool fixing_ = false;
 };
 

@@ -25,9 +25,11 @@ frmMain::frmMain() {
     picMain_ = std::make_unique<PictureBox>(hwnd_, px(1200), px(120), px(10095), px(5535), kPicMain);
     txt1_ =
         createControl(hwnd_, L"EDIT", L"",
-                      WS_TABSTOP | WS_HSCROLL | ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL | ES_NOHIDESEL,
+                      WS_TABSTOP | WS_HSCROLL | ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL | ES_NOHIDESEL |
+                          ES_WANTRETURN,
                       WS_EX_CLIENTEDGE, 0, 1080, 1095, 4575, kTxt1);
     SendMessageW(txt1_, EM_SETLIMITTEXT, 0, 0);  // the log may grow beyond the default 30,000 characters
+    addTextBoxKeys(txt1_);
     SetWindowLongPtrW(txt1_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     editProc_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(txt1_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(logProc)));
@@ -92,14 +94,27 @@ LRESULT CALLBACK frmMain::proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
                 if (LOWORD(wParam) == kBtnLoadIRData) self->shell_->btnLoadIRData_Click();
             }
             return 0;
+        case WM_ACTIVATE:
+            // Left, the window remembers which control had the focus; activated
+            // again, it gives the focus back to that control.
+            if (!self) break;
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                const HWND focus = GetFocus();
+                if (focus && IsChild(hwnd, focus)) self->lastFocus_ = focus;
+            } else if (!HIWORD(wParam)) {  // not while minimised
+                SetFocus(self->lastFocus_ && IsWindow(self->lastFocus_) ? self->lastFocus_ : self->picMain_->hwnd());
+                return 0;
+            }
+            break;
         case WM_CTLCOLORSTATIC:  // the log keeps a white background
             return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
         case WM_DESTROY:
             PostQuitMessage(0);
             return 0;
         default:
-            return DefWindowProcW(hwnd, msg, wParam, lParam);
+            break;
     }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace vostel::win32

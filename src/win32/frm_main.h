@@ -44,6 +44,7 @@ private:
     HWND butRec_ = nullptr;
     HWND btnLoadIRData_ = nullptr;
     WNDPROC editProc_ = nullptr;
+    HWND lastFocus_ = nullptr;  // the control that had the focus when the window was left
     mdlMain* shell_ = nullptr;
 };
 

@@ -16,7 +16,22 @@ BOOL CALLBACK collectEnabled(HWND hwnd, LPARAM list) {
     return TRUE;
 }
 
+LRESULT CALLBACK textBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    const bool ctrlOnly = (GetKeyState(VK_CONTROL) & 0x8000) && !(GetKeyState(VK_MENU) & 0x8000);
+    if (msg == WM_KEYDOWN && wParam == 'A' && ctrlOnly) {
+        SendMessageW(hwnd, EM_SETSEL, 0, -1);
+        return 0;
+    }
+    constexpr WPARAM kCtrlA = 1;  // the character Ctrl+A makes
+    if (msg == WM_CHAR && wParam == kCtrlA) return 0;
+    const bool multiLine = (GetWindowLongPtrW(hwnd, GWL_STYLE) & ES_MULTILINE) != 0;
+    if (multiLine && (msg == WM_KEYDOWN || msg == WM_CHAR) && wParam == VK_ESCAPE) return 0;
+    return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
 }  // namespace
+
+void addTextBoxKeys(HWND edit) { SetWindowSubclass(edit, textBoxProc, 0, 0); }
 
 void runModal(HWND window, const bool& done) {
     std::vector<HWND> others;

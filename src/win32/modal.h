@@ -14,8 +14,15 @@ constexpr int px(int twips) { return (twips + 7) / 15; }
 
 // Runs the event loop until `done` turns true or `window` is destroyed, with
 // every other window of the thread disabled, as a modal window needs. Tab and
-// the arrow keys move the focus between the window's controls.
+// the arrow keys move the focus between the window's controls. When it returns,
+// the other windows are enabled again, so that the caller can activate one of
+// them before it hides `window`.
 void runModal(HWND window, const bool& done);
+
+// Ctrl+A selects the whole text of an edit control (the classic control has no
+// select-all of its own); in a multi-line one Escape does nothing (the control
+// would otherwise close the window it sits in).
+void addTextBoxKeys(HWND edit);
 
 // Runs the event loop of the main window until the program ends; returns the exit code.
 int runMainLoop(HWND mainWindow);

@@ -13,9 +13,9 @@ wine_connect "$work"
 
 clipboard() { timeout 5 xclip -o -selection clipboard 2>/dev/null | tr -d '\r'; }
 foreground() { wine "$VOSTEL_PROBE" foreground | tr -d '\r' | paste -sd ' '; }
+foreground_is() { [ "$(foreground)" = "$1" ]; }
 wait_foreground() {
-  e2e_wait_for "$E2E_TIMEOUT" eval '[ "$(foreground)" = "$1" ]' ||
-    e2e_fail "$2: the foreground is '$(foreground)', expected '$1'"
+  e2e_wait_for "$E2E_TIMEOUT" foreground_is "$1" || e2e_fail "$2: the foreground is '$(foreground)', expected '$1'"
 }
 log_is() { [ "$(probe_log)" = "$1" ]; }
 
@@ -53,6 +53,7 @@ wait_foreground "VostelMain focus txt1" "after a click into the log"
 (exec wine "$VOSTEL_PROBE" keytarget "$E2E_DIR/other") >/dev/null 2>&1 &
 E2E_PIDS+=($!)
 e2e_wait_for "$E2E_TIMEOUT" grep -q ready "$E2E_DIR/other" || e2e_fail "the other window did not get the focus"
-e2e_focus "$E2E_MAIN_WID"
+wait_foreground "VostelKeyTarget" "with the other window open"
+e2e_click_main 76 200  # the window's own background, between the log and the picture area
 wait_foreground "VostelMain focus txt1" "back in Vostel"
 echo "ok"
