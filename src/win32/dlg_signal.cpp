@@ -22,9 +22,10 @@ dlgSignal::~dlgSignal() {
 
 void dlgSignal::create() {
     const wchar_t* cls = registerClass(L"VostelSignalDialog", proc, GetSysColorBrush(COLOR_BTNFACE));
-    // The client area has a fixed size and a fixed place on the screen.
-    RECT r{px(2760), px(3750), px(2760) + px(2805), px(3750) + px(1080)};
-    AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
+    // The client area has a fixed size and a fixed place on the screen, at the main monitor's DPI.
+    const int dpi = dpiOf(nullptr);
+    RECT r{px(2760, dpi), px(3750, dpi), px(2760, dpi) + px(2805, dpi), px(3750, dpi) + px(1080, dpi)};
+    AdjustWindowRectExForDpi(&r, kStyle, FALSE, kExStyle, static_cast<UINT>(dpi));
     hwnd_ =
         CreateWindowExW(kExStyle, cls, L"Enter ID for Signal-Packet", kStyle, r.left, r.top, r.right - r.left,
                         r.bottom - r.top, nullptr, nullptr, GetModuleHandleW(nullptr), this);

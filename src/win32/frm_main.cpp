@@ -15,14 +15,13 @@ constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW;
 
 frmMain::frmMain() {
     const wchar_t* cls = registerClass(L"VostelMain", proc, GetSysColorBrush(COLOR_BTNFACE));
-    RECT r{0, 0, px(kClientWidth), px(kClientHeight)};
-    AdjustWindowRectEx(&r, kStyle, FALSE, 0);
+    // Sized by layOut once the system has put it on a monitor.
     hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, cls, L"Vostel", kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                            r.right - r.left, r.bottom - r.top, nullptr, nullptr, GetModuleHandleW(nullptr),
-                            this);
+                            CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, GetModuleHandleW(nullptr), this);
 
     // Created in tab order: picture area, log, Record, LoadIRData.
-    picMain_ = std::make_unique<PictureBox>(hwnd_, px(1200), px(120), px(10095), px(5535), kPicMain);
+    picMain_ = std::make_unique<PictureBox>(hwnd_, px(10095, kStandardDpi), px(5535, kStandardDpi), kPicMain);
+    rememberPlace(picMain_->hwnd(), 1200, 120, 10095, 5535);
     txt1_ =
         createControl(hwnd_, L"EDIT", L"",
                       WS_TABSTOP | WS_HSCROLL | ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL | ES_NOHIDESEL |
@@ -40,6 +39,15 @@ frmMain::frmMain() {
                "Daten korrekt ankommen, und drücke dann Record");
     btnLoadIRData_ = createControl(hwnd_, L"BUTTON", L"LoadIRData", WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 120,
                                    1095, 375, kBtnLoadIRData);
+    layOut(dpiOf(hwnd_));
+}
+
+void frmMain::layOut(int dpi) {
+    RECT r{0, 0, px(kClientWidth, dpi), px(kClientHeight, dpi)};
+    AdjustWindowRectExForDpi(&r, kStyle, FALSE, WS_EX_CONTROLPARENT, static_cast<UINT>(dpi));
+    SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    layOutChildren(hwnd_, dpi);
 }
 
 frmMain::~frmMain() {
@@ -106,6 +114,14 @@ LRESULT CALLBACK frmMain::proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
                 return 0;
             }
             break;
+        case WM_DPICHANGED: {
+            // Moved to a monitor of another DPI: the system's suggested place, the controls laid out anew.
+            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            layOutChildren(hwnd, LOWORD(wParam));
+            return 0;
+        }
         case WM_CTLCOLORSTATIC:  // the log keeps a white background
             return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
         case WM_DESTROY:

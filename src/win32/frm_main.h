@@ -36,6 +36,8 @@ public:
 
 private:
     static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    // The window's size and its controls' places for `dpi`.
+    void layOut(int dpi);
     static LRESULT CALLBACK logProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
     HWND hwnd_ = nullptr;

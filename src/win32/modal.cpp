@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <map>
 #include <vector>
 
 #include "win32/win32_text.h"
@@ -68,28 +69,69 @@ int runMainLoop(HWND mainWindow) {
     return static_cast<int>(msg.wParam);
 }
 
-HFONT messageFont() {
-    static HFONT font = [] {
+int dpiOf(HWND window) {
+    const UINT dpi = window ? GetDpiForWindow(window) : GetDpiForSystem();
+    return dpi ? static_cast<int>(dpi) : kStandardDpi;
+}
+
+namespace {
+struct TwipsPlace {
+    int left, top, width, height;
+};
+std::map<HWND, TwipsPlace>& places() {
+    static std::map<HWND, TwipsPlace> map;
+    return map;
+}
+}  // namespace
+
+void rememberPlace(HWND control, int left, int top, int width, int height) {
+    places()[control] = {left, top, width, height};
+}
+
+void layOutChildren(HWND parent, int dpi) {
+    for (auto it = places().begin(); it != places().end();) {
+        if (!IsWindow(it->first)) {
+            it = places().erase(it);
+            continue;
+        }
+        if (GetParent(it->first) == parent) {
+            const TwipsPlace& p = it->second;
+            SetWindowPos(it->first, nullptr, px(p.left, dpi), px(p.top, dpi), px(p.width, dpi),
+                         px(p.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+            SendMessageW(it->first, WM_SETFONT, reinterpret_cast<WPARAM>(messageFont(dpi)), TRUE);
+        }
+        ++it;
+    }
+}
+
+HFONT messageFont(int dpi) {
+    static std::map<int, HFONT> fonts;
+    HFONT& font = fonts[dpi];
+    if (!font) {
         NONCLIENTMETRICSW metrics{};
         metrics.cbSize = sizeof metrics;
-        if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-            return CreateFontIndirectW(&metrics.lfMessageFont);
-        return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    }();
+        if (SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0,
+                                       static_cast<UINT>(dpi)))
+            font = CreateFontIndirectW(&metrics.lfMessageFont);
+        else
+            font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    }
     return font;
 }
 
 void setFont(HWND control) {
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(messageFont()), TRUE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(messageFont(dpiOf(control))), TRUE);
 }
 
 HWND createControl(HWND parent, const wchar_t* cls, std::wstring_view text, DWORD style, DWORD exStyle,
                    int left, int top, int width, int height, int id) {
     const std::wstring caption(text);
-    HWND control =
-        CreateWindowExW(exStyle, cls, caption.c_str(), WS_CHILD | WS_VISIBLE | style, px(left), px(top),
-                        px(width), px(height), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                        GetModuleHandleW(nullptr), nullptr);
+    const int dpi = dpiOf(parent);
+    HWND control = CreateWindowExW(exStyle, cls, caption.c_str(), WS_CHILD | WS_VISIBLE | style, px(left, dpi),
+                                   px(top, dpi), px(width, dpi), px(height, dpi), parent,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+                                   nullptr);
+    rememberPlace(control, left, top, width, height);
     setFont(control);
     return control;
 }

@@ -5,12 +5,22 @@
 
 #include <string_view>
 
+#include "runtime/screen_scale.h"
+
 namespace vostel::win32 {
 
-// Twips to pixels at 15 twips per pixel, to the nearest pixel. Windows scales
-// the whole window on high-DPI screens (the program does not declare itself
-// DPI-aware), as Qt scales its logical pixels.
-constexpr int px(int twips) { return (twips + 7) / 15; }
+// The program is per-monitor DPI aware (its manifest): each window lays itself
+// out for the DPI of the monitor it is on, 15 twips a pixel at 96 DPI and
+// proportionally more pixels above that (Windows 10 1607 or later).
+constexpr int px(int twips, int dpi) { return twipsToPixelsAtDpi(twips, dpi); }
+
+// The DPI of the monitor `window` is on; without a window, that of the main monitor.
+int dpiOf(HWND window);
+
+// Remembers a child control's place in twips, for laying it out again at another DPI.
+void rememberPlace(HWND control, int left, int top, int width, int height);
+// Puts every remembered child of `parent` at its place for `dpi`, with the font for it.
+void layOutChildren(HWND parent, int dpi);
 
 // Runs the event loop until `done` turns true or `window` is destroyed, with
 // every other window of the thread disabled, as a modal window needs. Tab and
@@ -27,11 +37,11 @@ void addTextBoxKeys(HWND edit);
 // Runs the event loop of the main window until the program ends; returns the exit code.
 int runMainLoop(HWND mainWindow);
 
-// The system's message font, for every control.
-HFONT messageFont();
-void setFont(HWND control);
+// The system's message font at a DPI, for every control.
+HFONT messageFont(int dpi);
+void setFont(HWND control);  // for the DPI of its window
 
-// A child control at a place given in twips.
+// A child control at a place given in twips, at the DPI of its window.
 HWND createControl(HWND parent, const wchar_t* cls, std::wstring_view text, DWORD style, DWORD exStyle,
                    int left, int top, int width, int height, int id);
 

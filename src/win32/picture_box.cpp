@@ -28,7 +28,7 @@ int toPixel(float v) {
 
 }  // namespace
 
-PictureBox::PictureBox(HWND parent, int left, int top, int outerWidth, int outerHeight, int id)
+PictureBox::PictureBox(HWND parent, int outerWidth, int outerHeight, int id)
     : width_(outerWidth - 2 * kFrameWidth),
       height_(outerHeight - 2 * kFrameWidth),
       outerHeight_(outerHeight),
@@ -50,7 +50,7 @@ PictureBox::PictureBox(HWND parent, int left, int top, int outerWidth, int outer
     // The client edge is the classic sunken frame, 2 pixels wide.
     const wchar_t* cls = registerClass(L"VostelPictureBox", proc, nullptr);
     hwnd_ = CreateWindowExW(
-        WS_EX_CLIENTEDGE, cls, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, left, top, outerWidth, outerHeight,
+        WS_EX_CLIENTEDGE, cls, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, outerWidth, outerHeight,
         parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), this);
 }
 
@@ -67,7 +67,14 @@ LRESULT CALLBACK PictureBox::proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(hwnd, &ps);
-            if (self) BitBlt(dc, 0, 0, self->width_, self->height_, self->memory_, 0, 0, SRCCOPY);
+            if (self) {
+                // Each point becomes one or more whole pixels, without blending colours.
+                RECT client{};
+                GetClientRect(hwnd, &client);
+                SetStretchBltMode(dc, COLORONCOLOR);
+                StretchBlt(dc, 0, 0, client.right, client.bottom, self->memory_, 0, 0, self->width_,
+                           self->height_, SRCCOPY);
+            }
             EndPaint(hwnd, &ps);
             return 0;
         }

@@ -1,7 +1,9 @@
 #pragma once
 // PictureBox: the drawing area of the main window on Windows. It draws into a
 // persistent DIB section, so what was drawn survives being covered, and shows
-// it inside a 2-pixel sunken frame (the client edge).
+// it inside a sunken frame (the client edge). The drawing keeps its size in
+// points (pixels at 96 DPI); on a denser monitor it is shown enlarged to the
+// window's size there.
 #include <windows.h>
 
 #include <cstdint>
@@ -15,8 +17,9 @@ public:
     static constexpr int kFrameWidth = 2;
     static constexpr float kTwipsPerPixel = 15.0f;
 
-    // A child of `parent` at (left, top), outerWidth x outerHeight pixels, frame included.
-    PictureBox(HWND parent, int left, int top, int outerWidth, int outerHeight, int id);
+    // A child of `parent` whose drawing measures outerWidth x outerHeight points,
+    // frame included; its owner places and sizes the window.
+    PictureBox(HWND parent, int outerWidth, int outerHeight, int id);
     ~PictureBox() override;
     PictureBox(const PictureBox&) = delete;
     PictureBox& operator=(const PictureBox&) = delete;

@@ -47,8 +47,9 @@ std::string Prompts::inputBox(std::string_view prompt, std::string_view title) {
     const wchar_t* cls = registerClass(L"VostelInputBox", inputBoxProc, GetSysColorBrush(COLOR_BTNFACE));
     constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
     constexpr DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    RECT r{0, 0, px(5400), px(1800)};
-    AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    const int dpi = dpiOf(nullptr);  // the main monitor's, where the box goes
+    RECT r{0, 0, px(5400, dpi), px(1800, dpi)};
+    AdjustWindowRectExForDpi(&r, style, FALSE, exStyle, static_cast<UINT>(dpi));
     const int width = r.right - r.left;
     const int height = r.bottom - r.top;
     RECT work{};

@@ -5,7 +5,7 @@
 #   e2e_init [BUILD_DIR]     temp folder, private ports folder, clean-up on exit;
 #                            programs from $VOSTEL, $VOSTEL_SIM, $VOSTEL_TOOL,
 #                            $VOSTEL_KEYTARGET when set, else from BUILD_DIR
-#   e2e_start_xvfb           a new X server on a free display
+#   e2e_start_xvfb           a new X server on a free display (E2E_SCREEN: its size)
 #   e2e_start_sim [ARGS]     vostel-sim taking steps from e2e_sim; sets SIM_PORT
 #   e2e_start_vostel DIR [ARGS]  the program, in working folder DIR; sets VOSTEL_PID
 #   e2e_answer_port_prompt N, e2e_record ID, e2e_name_signal ID, e2e_log_text,
@@ -89,7 +89,7 @@ e2e_wait_for() {
 # connects during the reset is dropped ("could not connect to display").
 e2e_start_xvfb() {
   rm -f "$E2E_DIR/display"
-  Xvfb -displayfd 9 -noreset -screen 0 1024x768x24 -nolisten tcp 9>"$E2E_DIR/display" 2>"$E2E_DIR/xvfb.log" &
+  Xvfb -displayfd 9 -noreset -screen 0 "${E2E_SCREEN:-1024x768x24}" -nolisten tcp 9>"$E2E_DIR/display" 2>"$E2E_DIR/xvfb.log" &
   E2E_XVFB_PID=$!
   E2E_PIDS+=("$E2E_XVFB_PID")
   e2e_wait_for "$E2E_TIMEOUT" e2e__display_written || e2e_fail "Xvfb did not start: $(tail -n 3 "$E2E_DIR/xvfb.log")" ||

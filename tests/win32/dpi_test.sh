@@ -3,6 +3,7 @@
 # and its controls laid out at 10 twips a pixel, half as large again as at 96.
 set -euo pipefail
 source "$(dirname "$0")/wine_lib.sh"
+E2E_SCREEN=1600x1000x24  # room for the window, 1137 pixels wide
 wine_setup
 desktop='HKCU\Control Panel\Desktop'
 restore_dpi() { wine reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1 || true; wine_cleanup; }

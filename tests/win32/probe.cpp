@@ -117,7 +117,7 @@ int keyTarget(const char* file) {
     bool ready = false;
     MSG msg;
     SetTimer(window, 1, 50, nullptr);
-    std::FILE* keys = std::fopen((g_file + ".keys").c_str(), "w");
+    std::FILE* keys = std::fopen((g_file + ".keys").c_str(), "wb");  // lines end in LF
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (!ready && GetFocus() == g_box) {
             ready = true;
