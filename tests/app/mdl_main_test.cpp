@@ -8,10 +8,10 @@
 #include <cmath>
 #include <filesystem>
 
-#include "fakes.h"
 #include "library/library_file.h"
 #include "library/ocr.h"
 #include "serial/protocol.h"
+#include "support/fakes.h"
 #include "support/temp_dir.h"
 
 namespace vostel {
