@@ -110,16 +110,18 @@ void mdlMain::Timer1_Timer() {
         // Only a cycle that handled packets cleanly makes the last error worth
         // showing again; a tick that read nothing proves nothing.
         if (packetsHandled_ > 0) shownCycleError_.reset();
+    } catch (const FramingError&) {
+        // Framing errors come from the input itself and are part of ordinary operation.
+        busy_ = false;
     } catch (...) {
         const RuntimeError error = currentError();
-        // Framing errors come from the input itself and are part of ordinary
-        // operation. A lost port is reported by the serial control once per
-        // loss, so its error is always shown. Other errors are shown once,
-        // until a cycle handles packets cleanly.
+        // A lost port is reported by the serial control once per loss, so its
+        // error is always shown. Other errors are shown once, until a cycle
+        // handles packets cleanly.
         std::pair<int, std::string> key{error.number(), error.text()};
         if (!inputRead_) {
             showError(error);
-        } else if (error.number() != kErrInternal && shownCycleError_ != key) {
+        } else if (shownCycleError_ != key) {
             shownCycleError_ = std::move(key);
             showError(error);  // busy stays set while the box is open
         }

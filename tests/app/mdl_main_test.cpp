@@ -265,6 +265,22 @@ TEST_F(ShellTest, FramingErrorsAreNotShown) {
     EXPECT_TRUE(prompts.boxes.empty());
 }
 
+TEST_F(ShellTest, OnlyFramingErrorsAreLeftOutNotEveryErrorZero) {
+    // A broken internal rule (the queue's invariant, say) has the framing
+    // errors' number, but is a fault and is shown.
+    startWithLibrary({{kA, "sendkeys:x"}});
+    keys.check = [](std::string_view) { throw RuntimeError(kErrInternal); };
+    clock.readings = {10, 10};
+    tick(frame({10, 20, 30}));
+    const std::string box = "Vostel|16|Run-time error '0':\n\nApplication-defined or object-defined error";
+    EXPECT_EQ(prompts.boxes, (std::vector<std::string>{box}));
+    EXPECT_FALSE(shell->busy());
+    // The framer's error 0, line noise, is not.
+    tick("\xFF");
+    EXPECT_EQ(prompts.boxes, (std::vector<std::string>{box}));
+    EXPECT_FALSE(shell->busy());
+}
+
 TEST_F(ShellTest, OtherCycleErrorsAreShownOnceUntilACleanCycle) {
     startWithLibrary({{kA, "sendkeys:{BOGUS}"}});
     keys.check = [](std::string_view) { throw RuntimeError(kErrInvalidCall); };
