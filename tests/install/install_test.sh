@@ -43,7 +43,7 @@ done
 
 version=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$metainfo")
 [ -n "$version" ] || fail "the metadata names no release"
-for program in vostel-tool vostel-sim; do
+for program in vostel vostel-tool vostel-sim; do
   out=$("$usr/bin/$program" --version) || fail "$program --version failed"
   [ "$out" = "$program $version" ] || fail "$program --version says '$out'; the metadata's release is $version"
 done
