@@ -380,8 +380,7 @@ TEST_F(ShellTest, FailedLoadShowsTheErrorAndKeepsTheLibrary) {
     EXPECT_EQ(form.log, "A\r\n");
 }
 
-// LoadIRData in a folder without a library says so and keeps the library;
-// Record there still starts a new one without a box.
+// LoadIRData in a folder without a library says so and keeps the library.
 TEST_F(ShellTest, LoadingAMissingLibraryShowsItsPathAndKeepsTheLibrary) {
     startWithLibrary({{kA, "A"}});
     fs::remove(file);
@@ -392,14 +391,6 @@ TEST_F(ShellTest, LoadingAMissingLibraryShowsItsPathAndKeepsTheLibrary) {
     clock.readings = {10, 10};
     tick(frame({10, 20, 30}));
     EXPECT_EQ(form.log, "A\r\n");
-
-    shell = std::make_unique<mdlMain>(form, com, prompts, naming, keys, clock, file);
-    start();
-    naming.answers = {{true, "B"}};
-    shell->butRec_Click();
-    tick(frame({100, 100, 100}));
-    EXPECT_EQ(prompts.boxes.size(), 1u);
-    EXPECT_EQ(readLibraryFile(file), (SignalLibrary{{kB, "B"}}));
 }
 
 }  // namespace
