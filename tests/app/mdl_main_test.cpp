@@ -306,6 +306,22 @@ TEST_F(ShellTest, OtherCycleErrorsAreShownOnceUntilACleanCycle) {
     EXPECT_EQ(form.log.size(), 5 * std::string("sendkeys:{BOGUS}\r\n").size());
 }
 
+// Each press of Record whose save fails shows its box, also when the same
+// failure comes again before a cycle ran cleanly: the record is only in memory.
+TEST_F(ShellTest, EveryFailedSaveIsShown) {
+    shell = std::make_unique<mdlMain>(form, com, prompts, naming, keys, clock, dir / "gone" / "irdata.txt");
+    start();
+    naming.answers = {{true, "a"}, {true, "b"}};
+    for (int press = 0; press < 2; ++press) {
+        shell->butRec_Click();
+        tick(frame({10, 20, 30}));
+    }
+    ASSERT_EQ(prompts.boxes.size(), 2u);
+    EXPECT_EQ(prompts.boxes[0], prompts.boxes[1]);
+    EXPECT_NE(prompts.boxes[0].find("irdata.txt"), std::string::npos);
+    EXPECT_EQ(shell->ocr()->library()->size(), 2u);
+}
+
 TEST_F(ShellTest, LostPortIsShownOncePerLossAndReadingGoesOn) {
     start();
     bool lost = true;
@@ -375,6 +391,19 @@ TEST_F(ShellTest, FailedLoadShowsTheErrorAndKeepsTheLibrary) {
     ASSERT_EQ(prompts.boxes.size(), 1u);
     EXPECT_TRUE(prompts.boxes[0].starts_with("Vostel|16|Run-time error '"));
     EXPECT_NE(prompts.boxes[0].find("irdata.txt"), std::string::npos);
+    clock.readings = {10, 10};
+    tick(frame({10, 20, 30}));
+    EXPECT_EQ(form.log, "A\r\n");
+}
+
+// LoadIRData in a folder without a library says so and keeps the library.
+TEST_F(ShellTest, LoadingAMissingLibraryShowsItsPathAndKeepsTheLibrary) {
+    startWithLibrary({{kA, "A"}});
+    fs::remove(file);
+    shell->btnLoadIRData_Click();
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_TRUE(
+        prompts.boxes[0].starts_with("Vostel|16|Run-time error '53':\n\nFile not found: " + file.string()));
     clock.readings = {10, 10};
     tick(frame({10, 20, 30}));
     EXPECT_EQ(form.log, "A\r\n");
