@@ -101,27 +101,29 @@ std::string quotedId(const std::string& cp1252) {
     return out + "\"";
 }
 
+std::string listLine(const SignalLibrary& lib, std::size_t i) {
+    std::string line = std::to_string(i);
+    line += ' ';
+    line += quotedId(lib[i].id);
+    if (!lib[i].packet) {
+        line += " absent";
+    } else {
+        line += ' ';
+        line += std::to_string(lib[i].packet->size());
+        line += ':';
+        for (int16_t e : *lib[i].packet) {
+            line += ' ';
+            line += std::to_string(e);
+        }
+    }
+    return line;
+}
+
 namespace {
 
 int cmdList(const Args& args) {
     SignalLibrary lib = readExisting(fileArg(args, 0, "list"));
-    for (std::size_t i = 0; i < lib.size(); ++i) {
-        std::string line = std::to_string(i);
-        line += ' ';
-        line += quotedId(lib[i].id);
-        if (!lib[i].packet) {
-            line += " absent";
-        } else {
-            line += ' ';
-            line += std::to_string(lib[i].packet->size());
-            line += ':';
-            for (int16_t e : *lib[i].packet) {
-                line += ' ';
-                line += std::to_string(e);
-            }
-        }
-        std::cout << line << '\n';
-    }
+    for (std::size_t i = 0; i < lib.size(); ++i) std::cout << listLine(lib, i) << '\n';
     return 0;
 }
 
