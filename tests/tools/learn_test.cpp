@@ -88,7 +88,7 @@ TEST_F(LearnTest, ReplaceKeepsTheRecordsIndex) {
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("packet 3 has 3 durations, the others 4: left out"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("1 \"power\" 4: 140 52 200 30\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("from packets 1, 2, 4, 5; the largest difference from them 7, at element 1"),
+    EXPECT_NE(r.out.find("made from packets 1, 2, 4, 5, which lie within 7 of it (furthest at element 1)"),
               std::string::npos)
         << r.out;
     SignalLibrary expected = existing_;
@@ -121,7 +121,7 @@ TEST_F(LearnTest, PacketsThatVaryTooMuchStoreNothing) {
     const vt::RunResult r =
         learn({"--packets", "4", "power"}, {press(0), Packet{1, 2, 3}, press(0, 60), press(1)});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.out.find("packet 3 lies 60 from the others' median at element 1 (over 20): left out"),
+    EXPECT_NE(r.out.find("packet 3 differs from the median by 60 at element 1 (over 20): left out"),
               std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("only 2 of 4 packets agree, at least 3 must: the button's packets vary too much"),

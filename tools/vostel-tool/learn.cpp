@@ -43,7 +43,11 @@ struct LearnOptions {
     std::string id;  // Windows-1252
 };
 
-void complain(const std::string& text) { std::fprintf(stderr, "vostel-tool: learn: %s\n", text.c_str()); }
+// On standard error, after what standard output holds so far, so that the two read in order.
+void complain(const std::string& text) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "vostel-tool: learn: %s\n", text.c_str());
+}
 
 bool number(const std::string& text, int low, int high, int& value) {
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -193,8 +197,8 @@ void Learner::explainLeftOut(const LearnedTemplate& t) const {
             std::printf("%s has %zu durations, the others %zu: left out\n", packet.c_str(), l.length,
                         t.length);
         else
-            std::printf("%s lies %d from the others' median at element %zu (over 20): left out\n",
-                        packet.c_str(), l.distance, l.element);
+            std::printf("%s differs from the median by %d at element %zu (over 20): left out\n", packet.c_str(),
+                        l.distance, l.element);
     }
 }
 
@@ -271,10 +275,10 @@ int Learner::store() {
         return 2;
     }
     std::printf("%s\n", listLine(lib, index).c_str());
-    std::printf("from packets");
+    std::printf("made from packets");
     for (std::size_t i = 0; i < t.samples.size(); ++i)
         std::printf("%s %zu", i == 0 ? "" : ",", t.samples[i] + 1);
-    std::printf("; the largest difference from them %d, at element %zu\n", t.largest, t.element);
+    std::printf(", which lie within %d of it (furthest at element %zu)\n", t.largest, t.element);
     std::fflush(stdout);
     return 0;
 }
