@@ -62,6 +62,13 @@ sed -n 's/^67: //p' "$E2E_DIR/monitor" >"$E2E_DIR/again"
 [ "$(head -n 7 "$E2E_DIR/again")" = "$(cat "$E2E_DIR/seen")" ] ||
   e2e_fail "the same seed sent other durations: $(diff "$E2E_DIR/seen" <(head -n 7 "$E2E_DIR/again"))"
 
+# The presses wander by up to 6 units from the button's durations, and do wander.
+widest=$(sed 4d "$E2E_DIR/again" | awk -v listed="$(e2e_durations power)" '
+  BEGIN { split(listed, d, " ") }
+  { for (i = 1; i <= NF; i++) { x = $i - d[i]; if (x < 0) x = -x; if (x > w) w = x } }
+  END { print w + 0 }')
+[ "$widest" -gt 2 ] && [ "$widest" -le 6 ] || e2e_fail "the presses lie up to $widest from the listed durations"
+
 # Every jittered power press is recognised by the learned template; vol+ is not.
 n=0
 while read -r -a durations; do
