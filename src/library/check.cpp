@@ -86,7 +86,8 @@ std::optional<std::string> neverSent(const Packet& packet, int tolerance) {
     for (std::size_t i = 0; i < n; ++i) {
         const int v = packet[i];
         if (v >= Decoder::kMinDuration - tolerance && v <= Decoder::kMaxDuration + tolerance) continue;
-        return "never sends a duration " + (tolerance > 0 ? "within " + std::to_string(tolerance) + " of " : std::string()) +
+        return "never sends a duration " +
+               (tolerance > 0 ? "within " + std::to_string(tolerance) + " of " : std::string()) +
                std::to_string(v) + " (element " + std::to_string(i) + "; it sends " +
                std::to_string(Decoder::kMinDuration) + " to " + std::to_string(Decoder::kMaxDuration) + ")";
     }

@@ -31,7 +31,7 @@ struct Finding {
     int distance = 0;         // Overlap: how far apart they are there (at most 40)
     int error = 0;            // BadKeys: the run-time error's number
     std::string detail;       // NeverSent: why; BadKeys: the error's text; KeysTypeNothing: what differs
-    std::string mended;       // KeysTypeNothing: the ID with its prefix written right ("" when nothing follows)
+    std::string mended;       // KeysTypeNothing: the ID mended ("" when nothing follows the prefix)
 };
 
 // Called now and then while checking: records done so far, and all records.

@@ -5,8 +5,8 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fstream>
 #include <system_error>
@@ -28,7 +28,8 @@ std::string permissionHint(const std::filesystem::path& device) {
 }  // namespace
 
 std::string portsHint(int number) {
-    return " Port N is the link comN in " + portsFolder().string() + " when it exists, otherwise /dev/ttyS(N-1).\n\n" +
+    return " Port N is the link comN in " + portsFolder().string() +
+           " when it exists, otherwise /dev/ttyS(N-1).\n\n" +
            missingPortAdvice(number, listSerialDevices(), scanPortsFolder());
 }
 
@@ -79,13 +80,15 @@ std::string portHolder(const std::filesystem::path& device) {
     for (char& c : name)
         if (c == '/') c = '_';
     std::error_code ec;
-    for (const fs::path& folder : {fs::path("/var/lock"), fs::path("/run/lock"), fs::temp_directory_path(ec)}) {
+    for (const fs::path& folder :
+         {fs::path("/var/lock"), fs::path("/run/lock"), fs::temp_directory_path(ec)}) {
         std::ifstream lock(folder / ("LCK.." + name));
         long pid = 0;
         std::string program;
         if (!(lock >> pid) || pid <= 0) continue;
         lock >> program;
-        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) continue;  // left by a program that ended
+        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            continue;  // left by a program that ended
         std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
         std::string running;
         if (std::getline(comm, running) && !running.empty()) program = running;

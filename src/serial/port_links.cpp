@@ -55,8 +55,9 @@ std::string notASerialLine(const fs::path& device) {
 void checkPortsFolder(const fs::path& folder) {
     std::error_code ec;
     if (fs::exists(folder, ec) && !fs::is_directory(folder, ec))
-        throw PortSetupError("the ports folder " + folder.string() +
-                             " is not a folder but a file; move it away, and vostel-tool link makes the folder");
+        throw PortSetupError(
+            "the ports folder " + folder.string() +
+            " is not a folder but a file; move it away, and vostel-tool link makes the folder");
 }
 
 std::vector<PortLink> scanPortsFolder(const fs::path& folder) {

@@ -7,9 +7,7 @@
 
 namespace vostel {
 
-std::filesystem::path portsFolder() {
-    return xdgFolder("XDG_CONFIG_HOME", ".config") / "vostel" / "ports";
-}
+std::filesystem::path portsFolder() { return xdgFolder("XDG_CONFIG_HOME", ".config") / "vostel" / "ports"; }
 
 std::filesystem::path portPath(int number) {
     std::filesystem::path link = portsFolder() / ("com" + std::to_string(number));

@@ -9,7 +9,8 @@ RuntimeError portOpenError(PortOpenFailure failure, const std::string& port, con
             return RuntimeError(kErrInvalidPort,
                                 "Invalid Port Number: " + port + " does not exist (" + reason + ")." + hint);
         case PortOpenFailure::InUse:
-            return RuntimeError(kErrPortAlreadyOpen, "Port already open: " + port + " is in use by another program" +
+            return RuntimeError(kErrPortAlreadyOpen, "Port already open: " + port +
+                                                         " is in use by another program" +
                                                          (reason.empty() ? "" : " (" + reason + ")"));
         case PortOpenFailure::NotSerial:
             break;

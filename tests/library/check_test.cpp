@@ -102,9 +102,12 @@ TEST(Check, KeyDescriptionsAsTheProgramReadsThem) {
     EXPECT_EQ(keysTypeNothing("\tSENDKEYS a")->fault,
               "blanks before the prefix, \"SENDKEYS \" in place of \"sendkeys:\"");
     // Slips of up to two keystrokes; the mended ID keeps the rest as it is.
-    for (auto [id, mended] : {std::pair{"sendkey:a", "sendkeys:a"}, {"send keys:a", "sendkeys:a"},
-                              {"Sendkeys:a", "sendkeys:a"}, {"sendkeys;a", "sendkeys:a"},
-                              {"sendkeysabc", "sendkeys:abc"}, {"sednkey:a", "sendkeys:a"}}) {
+    for (auto [id, mended] : {std::pair{"sendkey:a", "sendkeys:a"},
+                              {"send keys:a", "sendkeys:a"},
+                              {"Sendkeys:a", "sendkeys:a"},
+                              {"sendkeys;a", "sendkeys:a"},
+                              {"sendkeysabc", "sendkeys:abc"},
+                              {"sednkey:a", "sendkeys:a"}}) {
         const auto slip = keysTypeNothing(id);
         ASSERT_TRUE(slip) << id;
         EXPECT_EQ(slip->mended, mended) << id;

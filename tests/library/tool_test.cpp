@@ -217,8 +217,8 @@ TEST_F(ToolTest, DamagedFilesAndUnknownCommandsFail) {
 // with '-' and is no option of the command is refused, never taken as a file.
 TEST_F(ToolTest, HelpAfterACommandAndUnknownOptions) {
     writeLibraryFile("irdata.txt", sample);
-    for (const char* cmd : {"list", "export", "import", "rename", "delete", "match", "decode", "check", "monitor",
-                            "ports", "link", "unlink"}) {
+    for (const char* cmd : {"list", "export", "import", "rename", "delete", "match", "decode", "check",
+                            "monitor", "ports", "link", "unlink"}) {
         Result r = run({cmd, "--help"});
         EXPECT_EQ(r.status, 0) << cmd << ": " << r.err;
         std::string usage = "vostel-tool ";
@@ -281,7 +281,8 @@ TEST_F(ToolTest, CheckReportsWhatWillSurpriseAndHowToMendIt) {
         "record 6 \"\": empty ID: a recognised press logs an empty line; fix: vostel-tool rename 6 NAME\n"
         "record 7 \"two\": never recognised: the receiver never sends a packet of 2 durations (it sends 3 to "
         "32765); fix: vostel-tool delete 7\n"
-        "record 8 \"far\": never recognised: the receiver never sends a duration within 20 of 275 (element 1; "
+        "record 8 \"far\": never recognised: the receiver never sends a duration within 20 of 275 (element "
+        "1; "
         "it sends 0 to 254); fix: vostel-tool delete 8\n"
         "record 9 \"sendkeys:\": types nothing: nothing follows \"sendkeys:\"; fix: vostel-tool rename 9 "
         "'sendkeys:...' with the keys to type\n");
@@ -344,7 +345,8 @@ TEST_F(ToolTest, MatchExplainsAMatchANearMissAndAWrongLength) {
     r = run({"match", "--explain", "10", "10"});
     EXPECT_EQ(r.status, 1) << r.err;
     EXPECT_EQ(r.out,
-              "<not found>\nthe receiver cannot send this packet: it never sends a packet of 2 durations (it sends 3 "
+              "<not found>\nthe receiver cannot send this packet: it never sends a packet of 2 durations (it "
+              "sends 3 "
               "to 32765)\nno record has 2 elements; the nearest lengths:\n  1 element: record 3 \"one\"\n"
               "  3 elements: records 0 \"power\", 1 \"vol+\"\n  4 elements: record 2 \"four\"\n");
 

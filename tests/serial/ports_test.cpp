@@ -105,7 +105,8 @@ TEST_F(PortsTest, LinkMakesRefusesAndUnlinkRemoves) {
     EXPECT_EQ(portPath(3), com(3));
     const testing::RunResult again = tool({"link", "3", unit_.slavePath()});
     EXPECT_EQ(again.status, 0) << again.err;
-    EXPECT_EQ(again.out, "port 3 is already " + com(3).string() + " -> " + unit_.slavePath() + "; nothing to do\n");
+    EXPECT_EQ(again.out,
+              "port 3 is already " + com(3).string() + " -> " + unit_.slavePath() + "; nothing to do\n");
 
     expectRefused({"link", "3", "/dev/null"}, "--force");
     EXPECT_EQ(fs::read_symlink(com(3)), unit_.slavePath()) << "a refused link leaves the old one";
@@ -139,7 +140,8 @@ TEST_F(PortsTest, LinkMakesRefusesAndUnlinkRemoves) {
     // A file where the ports folder belongs: one line, and the file stays.
     fs::remove_all(ports_.path());
     std::ofstream(ports_.path()) << "x";
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"ports"}, {"link", "3", "/dev/null"}})
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"ports"}, {"link", "3", "/dev/null"}})
         expectRefused(args, "the ports folder " + ports_.path().string() + " is not a folder but a file");
     EXPECT_TRUE(fs::is_regular_file(ports_.path()));
 }
@@ -209,20 +211,21 @@ TEST(PortReportTest, ListingAndErrorAdviceComeFromTheDeviceList) {
     // A port that does not exist: the ports there are (an emulator's too), then the devices without a number.
     PortLink emulator{12, "/ports/com12", "/dev/pts/7", "/dev/pts/7", PortLink::State::PseudoTerminal};
     const std::string advice = missingPortAdvice(3, devices, {emulator});
-    EXPECT_EQ(advice,
-              "Ports present:\nport 1, by the built-in numbering:\n" + deviceText(devices[1], "  ") +
-                  "port 2, by the built-in numbering:\n" + deviceText(devices[2], "  ") +
-                  "port 12: com12 -> /dev/pts/7, a pseudo-terminal (an emulator such as vostel-sim)\n"
-                  "Serial devices without a port number:\n" + deviceText(devices[0], "  ") +
-                  "  make it port 3: vostel-tool link 3 /dev/ttyACM0\n" + usb +
-                  "  make it port 3: vostel-tool link 3 /dev/ttyUSB0");
+    EXPECT_EQ(advice, "Ports present:\nport 1, by the built-in numbering:\n" + deviceText(devices[1], "  ") +
+                          "port 2, by the built-in numbering:\n" + deviceText(devices[2], "  ") +
+                          "port 12: com12 -> /dev/pts/7, a pseudo-terminal (an emulator such as vostel-sim)\n"
+                          "Serial devices without a port number:\n" +
+                          deviceText(devices[0], "  ") +
+                          "  make it port 3: vostel-tool link 3 /dev/ttyACM0\n" + usb +
+                          "  make it port 3: vostel-tool link 3 /dev/ttyUSB0");
 
     EXPECT_EQ(deniedPortAdvice("/dev/ttyUSB0", devices) + "\n", deviceText(devices[3]));
     EXPECT_EQ(missingPortAdvice(3, {}, {}),
               "No serial device is present: check the cable and the adapter's driver.");
-    EXPECT_EQ(missingPortAdvice(3, {}, {emulator}),
-              "Ports present:\nport 12: com12 -> /dev/pts/7, a pseudo-terminal (an emulator such as vostel-sim)\n"
-              "No serial device is present: check the cable and the adapter's driver.");
+    EXPECT_EQ(
+        missingPortAdvice(3, {}, {emulator}),
+        "Ports present:\nport 12: com12 -> /dev/pts/7, a pseudo-terminal (an emulator such as vostel-sim)\n"
+        "No serial device is present: check the cable and the adapter's driver.");
     EXPECT_NE(portsListing({}, {}, "/ports").find("No serial device is present"), std::string::npos);
 }
 

@@ -62,8 +62,9 @@ std::string describe(const SignalLibrary& lib, const Finding& f) {
 
 // Text in single quotes for a shell; `always` false leaves plain words as they are.
 std::string shellQuoted(const std::string& text, bool always = true) {
-    const bool plain = !text.empty() && text.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
-                                                               "0123456789_./+:,=@%-") == std::string::npos;
+    const bool plain = !text.empty() && text.find_first_not_of(
+                                            "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                                            "0123456789_./+:,=@%-") == std::string::npos;
     if (plain && !always) return text;
     std::string out = "'";
     for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -92,7 +93,8 @@ std::string fixFor(const SignalLibrary& lib, const Finding& f, const std::string
         case Finding::Kind::BadKeys:
             return command("rename", f.record, "'sendkeys:...'") + " with a description that works";
         case Finding::Kind::KeysTypeNothing:
-            if (f.mended.empty()) return command("rename", f.record, "'sendkeys:...'") + " with the keys to type";
+            if (f.mended.empty())
+                return command("rename", f.record, "'sendkeys:...'") + " with the keys to type";
             return command("rename", f.record, shellQuoted(cp1252ToUtf8(f.mended)));
         case Finding::Kind::EmptyId:
             return command("rename", f.record, "NAME");
@@ -101,7 +103,7 @@ std::string fixFor(const SignalLibrary& lib, const Finding& f, const std::string
 }
 
 json toJson(const SignalLibrary& lib, const Finding& f, const std::string& file) {
-    static const char* const kinds[] = {"absent-packet", "never-sent", "never-recognised",  "overlap",
+    static const char* const kinds[] = {"absent-packet", "never-sent",        "never-recognised", "overlap",
                                         "bad-keys",      "keys-type-nothing", "empty-id"};
     json j = {{"record", f.record},
               {"id", cp1252ToUtf8(lib[f.record].id)},
@@ -200,7 +202,8 @@ int cmdCheck(const Args& args) {
 }
 
 void printExplanation(const SignalLibrary& lib, const Packet& packet) {
-    if (const auto why = neverSent(packet, 0)) std::cout << "the receiver cannot send this packet: it " << *why << '\n';
+    if (const auto why = neverSent(packet, 0))
+        std::cout << "the receiver cannot send this packet: it " << *why << '\n';
     const Explanation e = explainMatch(lib, packet);
     if (e.match) {
         std::cout << "record " << named(lib, e.match->record)

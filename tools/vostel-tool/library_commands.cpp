@@ -245,9 +245,12 @@ int cmdImport(const Args& options) {
     bool replace = false, append = false;
     Args args;
     for (const std::string& a : options) {
-        if (a == "--replace") replace = true;
-        else if (a == "--append") append = true;
-        else args.push_back(a);
+        if (a == "--replace")
+            replace = true;
+        else if (a == "--append")
+            append = true;
+        else
+            args.push_back(a);
     }
     if (replace && append) fail("import: --replace and --append exclude each other");
     std::filesystem::path file = fileArg(args, 1, "import");
@@ -354,7 +357,8 @@ std::string commandUsage(const std::string& command) {
     // Lines indented further continue the command's.
     for (std::size_t from = end + 1; all.compare(from, 4, "    ") == 0;) {
         const std::size_t next = all.find('\n', from);
-        usage += "  " + all.substr(all.find_first_not_of(' ', from), next - all.find_first_not_of(' ', from)) + "\n";
+        usage += "  " +
+                 all.substr(all.find_first_not_of(' ', from), next - all.find_first_not_of(' ', from)) + "\n";
         from = next + 1;
     }
     if (line.substr(0, gap).find("FILE") != std::string::npos)
@@ -369,8 +373,8 @@ bool isNegativeNumber(const std::string& a) {
 // The command's operands. --help (-h) asks for the command's usage; every
 // other argument that starts with '-' is an option, and the commands know
 // only match's --library and --explain and import's --replace and --append,
-// so the rest are refused rather than taken as file names. "-" alone (standard input), match's negative elements, and anything
-// after "--" are operands.
+// so the rest are refused rather than taken as file names. "-" alone (standard input), match's negative
+// elements, and anything after "--" are operands.
 std::optional<Args> operandsOf(const std::string& command, const Args& args) {
     Args operands;
     bool optionsEnd = false;

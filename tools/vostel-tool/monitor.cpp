@@ -36,8 +36,8 @@ bool parseOptions(const Args& args, MonitorOptions& o) {
             int n = 0;
             auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
             if (ec != std::errc() || end != v.data() + v.size() || n < 1 || n > kMaxPortNumber) {
-                std::fprintf(stderr, "vostel-tool: monitor: bad port '%s' (a number from 1 to %d)\n", v.c_str(),
-                             kMaxPortNumber);
+                std::fprintf(stderr, "vostel-tool: monitor: bad port '%s' (a number from 1 to %d)\n",
+                             v.c_str(), kMaxPortNumber);
                 return false;
             }
             o.port = static_cast<int16_t>(n);
