@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include "serial/port_names.h"
+
 namespace vostel::sim {
 
 const char* const kUsage =
@@ -53,7 +55,7 @@ Options parseOptions(int argc, char** argv) {
             return argv[++i];
         };
         if (a == "--port")
-            o.port = parseNumber(a, value(), 1, 32767);
+            o.port = parseNumber(a, value(), 1, kMaxPortNumber);
         else if (a == "--play")
             o.play = value();
         else if (a == "--loop")

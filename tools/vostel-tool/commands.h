@@ -1,5 +1,6 @@
 #pragma once
 // The commands of vostel-tool. Each returns the process exit status.
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,11 @@ extern const char* const kDecodeUsage;
 // Returns -1 when `command` is not one of the library commands.
 int cmdLibrary(const std::string& command, const Args& args);
 extern const char* const kLibraryUsage;
+
+// After a change to `file`: warns on standard error when a running Vostel holds
+// it (its working folder is the file's, and the file is irdata.txt), since its
+// next recording would write its own library over the change.
+void warnIfVostelHolds(const std::filesystem::path& file);
 
 // A Windows-1252 ID in double quotes, as UTF-8, with a quote, a backslash and control characters escaped.
 std::string quotedId(const std::string& cp1252);

@@ -13,6 +13,7 @@
 #include "runtime/cp1252.h"
 #include "runtime/error.h"
 #include "serial/comport.h"
+#include "serial/port_names.h"
 
 namespace vostel::tool {
 
@@ -34,9 +35,9 @@ bool parseOptions(const Args& args, MonitorOptions& o) {
             const std::string& v = args[++i];
             int n = 0;
             auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
-            if (ec != std::errc() || end != v.data() + v.size() || n < 1 || n > 32767) {
-                std::fprintf(stderr, "vostel-tool: monitor: bad port '%s' (a number from 1 to 32767)\n",
-                             v.c_str());
+            if (ec != std::errc() || end != v.data() + v.size() || n < 1 || n > kMaxPortNumber) {
+                std::fprintf(stderr, "vostel-tool: monitor: bad port '%s' (a number from 1 to %d)\n",
+                             v.c_str(), kMaxPortNumber);
                 return false;
             }
             o.port = static_cast<int16_t>(n);
