@@ -14,6 +14,7 @@
 #include "monitor.h"
 #include "runtime/cp1252.h"
 #include "runtime/error.h"
+#include "serial/port_names.h"
 
 namespace vostel::tool {
 
@@ -77,8 +78,9 @@ bool parseOptions(const Args& args, LearnOptions& o) {
         } else if (a == "--library" && hasValue) {
             o.library = args[++i];
         } else if (a == "--port" && hasValue) {
-            if (!number(args[++i], 1, 32767, n)) {
-                complain("bad port '" + args[i] + "' (a number from 1 to 32767)");
+            if (!number(args[++i], 1, kMaxPortNumber, n)) {
+                complain("bad port '" + args[i] + "' (a number from 1 to " + std::to_string(kMaxPortNumber) +
+                         ")");
                 return false;
             }
             o.port = static_cast<int16_t>(n);
@@ -129,9 +131,10 @@ void warnAboutId(const std::string& id) {
     if (auto error = keyDescriptionError(id))
         complain("warning: pressing the button will show run-time error " + std::to_string(error->number()) +
                  ": " + error->text());
-    if (auto fault = keysTypeNothing(id))
-        complain("warning: the ID types nothing (" + *fault +
-                 "); only an ID beginning with exactly \"sendkeys:\" types keys");
+    if (auto slip = keysTypeNothing(id))
+        complain("warning: the ID types nothing (" + slip->fault +
+                 "); only an ID beginning with exactly \"sendkeys:\" types keys" +
+                 (slip->mended.empty() ? "" : ": did you mean " + quotedId(slip->mended) + "?"));
 }
 
 std::string named(const SignalLibrary& lib, std::size_t i) {
@@ -197,8 +200,8 @@ void Learner::explainLeftOut(const LearnedTemplate& t) const {
             std::printf("%s has %zu durations, the others %zu: left out\n", packet.c_str(), l.length,
                         t.length);
         else
-            std::printf("%s differs from the median by %d at element %zu (over 20): left out\n", packet.c_str(),
-                        l.distance, l.element);
+            std::printf("%s differs from the median by %d at element %zu (over 20): left out\n",
+                        packet.c_str(), l.distance, l.element);
     }
 }
 
@@ -274,6 +277,7 @@ int Learner::store() {
         complain(e.text() + ": nothing stored");
         return 2;
     }
+    warnIfVostelHolds(options_.library);
     std::printf("%s\n", listLine(lib, index).c_str());
     std::printf("made from packets");
     for (std::size_t i = 0; i < t.samples.size(); ++i)
