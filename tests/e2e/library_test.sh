@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # LoadIRData on a library written by vostel-tool import, then recognition of
 # its signals; a "sendkeys:" ID types into a separate focused window, also
-# while its button is held, at most once per 0.35 s.
+# while its button is held, at most once per 0.35 s. vostel-tool warns when it
+# changes the library of the folder a running Vostel works in.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 e2e_init

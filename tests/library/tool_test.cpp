@@ -142,6 +142,15 @@ TEST_F(ToolTest, ImportIntoALibraryWithRecordsNeedsReplaceOrAppend) {
     r = run({"import", "-", "irdata.txt", "--replace"}, json);
     EXPECT_EQ(r.out, "replaced 4 records with 1\n");
     EXPECT_EQ(readBytes("irdata.txt"), kWorkedExample);
+
+    // A damaged library: refused, unless --replace restores it.
+    writeBytes("irdata.txt", "damaged");
+    expectFailure(run({"import", "--append", "-"}, json), "not a Vostel library");
+    r = run({"import", "--replace", "-"}, json);
+    EXPECT_NE(r.out.find("replaced what was no readable library (irdata.txt is not a Vostel library"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(readBytes("irdata.txt"), kWorkedExample);
 }
 
 TEST_F(ToolTest, RenameAndDeleteRewriteTheFile) {

@@ -180,6 +180,14 @@ TEST_F(PortsTest, ListingMarksDanglingAndPseudoTerminalLinks) {
         << r.out;
 }
 
+// A relative XDG_CONFIG_HOME is ignored, as the XDG rules say: the default folder counts.
+TEST(PortNamesTest, RelativeXdgConfigHomeIsIgnored) {
+    testing::PortsFolder ports;
+    EXPECT_EQ(portsFolder(), ports.path());
+    ::setenv("XDG_CONFIG_HOME", "relative/config", 1);
+    EXPECT_EQ(portsFolder(), fs::path(::getenv("HOME")) / ".config" / "vostel" / "ports");
+}
+
 TEST(PortReportTest, ListingAndErrorAdviceComeFromTheDeviceList) {
     DeviceAccess join;
     join.kind = Kind::JoinGroup;

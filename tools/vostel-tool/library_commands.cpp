@@ -274,8 +274,15 @@ int cmdImport(const Args& options) {
     imported.reserve(found->size());
     for (std::size_t i = 0; i < found->size(); ++i) imported.push_back(recordFromJson((*found)[i], i));
 
-    // Records of the library are never dropped unasked.
-    SignalLibrary lib = readLibraryFile(file, IfMissing::Empty);
+    // Records of the library are never dropped unasked; --replace also replaces a damaged library.
+    SignalLibrary lib;
+    std::string damage;
+    try {
+        lib = readLibraryFile(file, IfMissing::Empty);
+    } catch (const RuntimeError& e) {
+        if (!replace) throw;
+        damage = e.text();
+    }
     const std::size_t before = lib.size();
     if (before > 0 && !replace && !append)
         fail("import: " + file.string() + " holds " + records(before) +
@@ -289,7 +296,10 @@ int cmdImport(const Args& options) {
         lib.insert(lib.end(), imported.begin(), imported.end());
     }
     writeLibraryFile(file, lib);
-    if (replace)
+    if (replace && !damage.empty())
+        std::cout << "replaced what was no readable library (" << damage << ") with " << records(lib.size())
+                  << '\n';
+    else if (replace)
         std::cout << "replaced " << records(before) << " with " << lib.size() << '\n';
     else
         std::cout << "added " << records(lib.size() - before) << ", now " << lib.size() << '\n';
