@@ -30,7 +30,7 @@ wine reg delete "$key" /f >/dev/null 2>&1 || true
 
 wine "$VOSTEL_SETUP" /S
 wineserver -w
-for f in vostel.exe vostel-tool.exe README.txt uninstall.exe; do
+for f in vostel.exe vostel-tool.exe README.txt LICENSE.txt uninstall.exe; do
   [ -f "$programs/$f" ] || e2e_fail "the installer put no $f into $programs"
 done
 cmp "$programs/README.txt" <(sed 's/$/\r/' "$(dirname "$0")/../../packaging/windows/README.txt") ||
