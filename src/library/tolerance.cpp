@@ -22,7 +22,8 @@ constexpr std::size_t kBlock = 32;
 
 // Block by block, leaving at the first block with an element beyond the limit,
 // so the result is that of the element rule.
-[[gnu::always_inline]] inline bool withinByBlocks(const int16_t* a, const int16_t* b, std::size_t n, int limit) {
+[[gnu::always_inline]] inline bool withinByBlocks(const int16_t* a, const int16_t* b, std::size_t n,
+                                                  int limit) {
     if (n < kBlock) {
         for (std::size_t i = 0; i < n; ++i) {
             int d = int{a[i]} - int{b[i]};
@@ -45,7 +46,8 @@ constexpr std::size_t kBlock = 32;
 // and for Windows executables, which have no loader-resolved function clones.
 #if defined(__x86_64__) && defined(__GNUC__)
 namespace {
-__attribute__((target("avx2"))) bool withinAvx2(const int16_t* a, const int16_t* b, std::size_t n, int limit) {
+__attribute__((target("avx2"))) bool withinAvx2(const int16_t* a, const int16_t* b, std::size_t n,
+                                                int limit) {
     return withinByBlocks(a, b, n, limit);
 }
 bool withinPlain(const int16_t* a, const int16_t* b, std::size_t n, int limit) {

@@ -22,11 +22,10 @@ frmMain::frmMain() {
     // Created in tab order: picture area, log, Record, LoadIRData.
     picMain_ = std::make_unique<PictureBox>(hwnd_, px(10095, kStandardDpi), px(5535, kStandardDpi), kPicMain);
     rememberPlace(picMain_->hwnd(), 1200, 120, 10095, 5535);
-    txt1_ =
-        createControl(hwnd_, L"EDIT", L"",
-                      WS_TABSTOP | WS_HSCROLL | ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL | ES_NOHIDESEL |
-                          ES_WANTRETURN,
-                      WS_EX_CLIENTEDGE, 0, 1080, 1095, 4575, kTxt1);
+    txt1_ = createControl(hwnd_, L"EDIT", L"",
+                          WS_TABSTOP | WS_HSCROLL | ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL |
+                              ES_NOHIDESEL | ES_WANTRETURN,
+                          WS_EX_CLIENTEDGE, 0, 1080, 1095, 4575, kTxt1);
     SendMessageW(txt1_, EM_SETLIMITTEXT, 0, 0);  // the log may grow beyond the default 30,000 characters
     addTextBoxKeys(txt1_);
     SetWindowLongPtrW(txt1_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -110,7 +109,8 @@ LRESULT CALLBACK frmMain::proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
                 const HWND focus = GetFocus();
                 if (focus && IsChild(hwnd, focus)) self->lastFocus_ = focus;
             } else if (!HIWORD(wParam)) {  // not while minimised
-                SetFocus(self->lastFocus_ && IsWindow(self->lastFocus_) ? self->lastFocus_ : self->picMain_->hwnd());
+                SetFocus(self->lastFocus_ && IsWindow(self->lastFocus_) ? self->lastFocus_
+                                                                        : self->picMain_->hwnd());
                 return 0;
             }
             break;

@@ -127,10 +127,10 @@ HWND createControl(HWND parent, const wchar_t* cls, std::wstring_view text, DWOR
                    int left, int top, int width, int height, int id) {
     const std::wstring caption(text);
     const int dpi = dpiOf(parent);
-    HWND control = CreateWindowExW(exStyle, cls, caption.c_str(), WS_CHILD | WS_VISIBLE | style, px(left, dpi),
-                                   px(top, dpi), px(width, dpi), px(height, dpi), parent,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
-                                   nullptr);
+    HWND control = CreateWindowExW(exStyle, cls, caption.c_str(), WS_CHILD | WS_VISIBLE | style,
+                                   px(left, dpi), px(top, dpi), px(width, dpi), px(height, dpi), parent,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   GetModuleHandleW(nullptr), nullptr);
     rememberPlace(control, left, top, width, height);
     setFont(control);
     return control;

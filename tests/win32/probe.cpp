@@ -24,8 +24,8 @@
 #include <fstream>
 #include <string>
 
-#include "win32/frm_main.h"
 #include "runtime/wide_text.h"
+#include "win32/frm_main.h"
 
 namespace {
 
@@ -87,8 +87,7 @@ void report(const std::string& line) {
 LRESULT CALLBACK targetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_COMMAND:
-            if (HIWORD(wParam) == EN_CHANGE)
-                report("text:" + withoutCr(vostel::narrow(textOf(g_box))));
+            if (HIWORD(wParam) == EN_CHANGE) report("text:" + withoutCr(vostel::narrow(textOf(g_box))));
             return 0;
         case WM_DESTROY:
             PostQuitMessage(0);
@@ -140,7 +139,7 @@ int printForeground() {
     HWND window = GetForegroundWindow();
     wchar_t cls[64] = {};
     if (window) GetClassNameW(window, cls, 64);
-    std::printf("%s\n", window ? vostel::win32::narrow(cls).c_str() : "none");
+    std::printf("%s\n", window ? vostel::narrow(cls).c_str() : "none");
     if (lstrcmpW(cls, L"VostelMain") != 0) return 0;
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
@@ -187,20 +186,19 @@ int printShortcut(const char* file) {
     IShellLinkW* link = nullptr;
     IPersistFile* persist = nullptr;
     wchar_t target[MAX_PATH] = {}, folder[MAX_PATH] = {};
-    const bool read =
-        SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                   reinterpret_cast<void**>(&link))) &&
-        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist))) &&
-        SUCCEEDED(persist->Load(vostel::win32::widen(file).c_str(), STGM_READ)) &&
-        SUCCEEDED(link->GetPath(target, MAX_PATH, nullptr, 0)) &&
-        SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH));
+    const bool read = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                                 IID_IShellLinkW, reinterpret_cast<void**>(&link))) &&
+                      SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist))) &&
+                      SUCCEEDED(persist->Load(vostel::widen(file).c_str(), STGM_READ)) &&
+                      SUCCEEDED(link->GetPath(target, MAX_PATH, nullptr, 0)) &&
+                      SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH));
     if (persist) persist->Release();
     if (link) link->Release();
     if (!read) {
         std::fprintf(stderr, "vostel-probe: cannot read the shortcut %s\n", file);
         return 1;
     }
-    std::printf("%s\n%s\n", vostel::win32::narrow(target).c_str(), vostel::win32::narrow(folder).c_str());
+    std::printf("%s\n%s\n", vostel::narrow(target).c_str(), vostel::narrow(folder).c_str());
     return 0;
 }
 
@@ -214,6 +212,8 @@ int main(int argc, char** argv) {
     if (command == "foreground" && argc == 2) return printForeground();
     if (command == "layout" && argc == 2) return printLayout();
     if (command == "shortcut" && argc == 3) return printShortcut(argv[2]);
-    std::fprintf(stderr, "usage: vostel-probe log | text TITLE | keytarget FILE | foreground | layout | shortcut FILE\n");
+    std::fprintf(
+        stderr,
+        "usage: vostel-probe log | text TITLE | keytarget FILE | foreground | layout | shortcut FILE\n");
     return 2;
 }
