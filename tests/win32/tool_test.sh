@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # vostel-tool.exe under Wine gives what the Linux build's vostel-tool gives:
-# the same output (lines ended by CR LF on Windows, compared without the CR),
-# the same exit status, and library files with the same bytes.
+# the same output (lines ended by CR LF on Windows, compared without the CR;
+# a message's last words in parentheses are the system's own reason, worded
+# by each system), the same exit status, and library files with the same bytes.
 set -euo pipefail
 : "${VOSTEL_TOOL:?}" "${VOSTEL_TOOL_EXE:?}" "${WINEPREFIX:?}" "${VOSTEL_SAMPLES:?}"
 "$VOSTEL_WINE_RUN" "$WINEPREFIX"
@@ -21,7 +22,8 @@ same() {
   (cd linux && "$VOSTEL_TOOL" "$@" >../out.linux 2>../err.linux) || status_linux=$?
   (cd windows && wine "$VOSTEL_TOOL_EXE" "$@" >../out.windows 2>../err.windows) || status_windows=$?
   tr -d '\r' <out.windows >out.windows.lf
-  tr -d '\r' <err.windows >err.windows.lf
+  tr -d '\r' <err.windows | sed 's/ ([^()]*)$//' >err.windows.lf
+  sed -i 's/ ([^()]*)$//' err.linux
   if ! cmp -s out.linux out.windows.lf || ! cmp -s err.linux err.windows.lf ||
      [ "$status_linux" != "$status_windows" ] || ! diff -r linux windows >/dev/null; then
     echo "FAIL: vostel-tool $* differs (status $status_linux / $status_windows)"
