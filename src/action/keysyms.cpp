@@ -19,7 +19,7 @@ constexpr std::uint32_t kXF86Back = 0x1008FF26, kXF86Forward = 0x1008FF27;
 
 }  // namespace
 
-std::uint32_t namedKeysym(NamedKey key) {
+std::uint32_t keysymOf(NamedKey key) {
     switch (key) {
     case NamedKey::Backspace: return kBackSpace;
     case NamedKey::Break: return kBreak;

@@ -7,6 +7,6 @@
 
 namespace vostel {
 
-std::uint32_t namedKeysym(NamedKey key);
+std::uint32_t keysymOf(NamedKey key);
 
 }  // namespace vostel

@@ -10,7 +10,7 @@
 
 namespace vostel::x11 {
 
-KeySym namedKeysym(NamedKey key) { return vostel::namedKeysym(key); }
+KeySym namedKeysym(NamedKey key) { return keysymOf(key); }
 
 KeySym classicKeysym(char32_t c) {
     switch (c) {

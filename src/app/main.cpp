@@ -1,6 +1,7 @@
 // vostel: the desktop program. No command line, no configuration.
 #include <QApplication>
 
+#include "action/sender_choice.h"
 #include "action/x11_keystroke_sender.h"
 #include "app/clock.h"
 #include "app/frm_main.h"
@@ -8,6 +9,7 @@
 #include "app/qt_prompts.h"
 #include "library/dlg_signal.h"
 #include "serial/qt_serial_control.h"
+#include "wayland/senders.h"
 
 int main(int argc, char** argv) {
     // The program takes no arguments: Qt sees only the program's name, so its
@@ -19,7 +21,15 @@ int main(int argc, char** argv) {
     QApplication app(qtArgc, qtArgv);
     vostel::QtSerialControl com1;
     vostel::QtPrompts prompts;
-    vostel::X11KeystrokeSender keys;
+    // Keys go through what the session offers, chosen at the first keys typed.
+    vostel::ChosenKeystrokeSender keys(
+        vostel::Session::fromEnvironment(),
+        [](vostel::SenderKind kind) -> std::unique_ptr<vostel::KeystrokeSender> {
+            if (kind != vostel::SenderKind::XTest) return vostel::wayland::openSender(kind);
+            auto x11 = std::make_unique<vostel::X11KeystrokeSender>();
+            x11->open();
+            return x11;
+        });
     vostel::SystemClock clock;
     vostel::dlgSignal naming;
     vostel::frmMain form;
