@@ -8,9 +8,8 @@
 #include <vector>
 
 #include "action/sender_choice.h"
-#include "runtime/cp1252.h"
-#include "runtime/error.h"
 #include "fake-input-client-protocol.h"
+#include "runtime/cp1252.h"
 #include "wayland/keymap.h"
 
 namespace vostel::wayland {
@@ -37,23 +36,6 @@ void onModifiers(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::ui
 }
 void onRepeat(void*, wl_keyboard*, std::int32_t, std::int32_t) {}
 const wl_keyboard_listener kKeyboardListener{onKeymap, onEnter, onLeave, onKey, onModifiers, onRepeat};
-
-[[noreturn]] void reject(const std::string& what) {
-    throw RuntimeError(kErrInvalidCall, std::string(standardErrorText(kErrInvalidCall)) + ": " + what);
-}
-
-// For messages: 'c' for a character, "the key NAME" for a named key.
-std::string describe(const KeyEvent& e) {
-    if (e.kind == KeyEvent::Kind::Char) {
-        std::string quoted(1, '\'');  // built up in steps: GCC 12 warns falsely on a + b + c here
-        quoted += encodeUtf8(std::u32string(1, e.ch));
-        quoted += '\'';
-        return quoted;
-    }
-    char name[64];
-    xkb_keysym_get_name(keysymFor(e), name, sizeof name);
-    return std::string("the key ") + name;
-}
 
 }  // namespace
 
@@ -122,21 +104,7 @@ void FakeInputSender::sendKeys(std::string_view keys, bool /*wait*/) {
     connection_.roundtrip();  // a keymap or layout changed since
     if (!layout_) layout_.emplace(keymap_, layoutIndex_);
 
-    std::vector<SeatLayout::Stroke> strokes;
-    for (const KeyEvent& e : events) {
-        if (e.kind == KeyEvent::Kind::Press || e.kind == KeyEvent::Kind::Release) {
-            if (!layout_->modifierKey(e.modifier)) {
-                static constexpr const char* names[] = {"Shift", "Ctrl", "Alt"};
-                reject(std::string("the keyboard layout has no ") +
-                       names[static_cast<int>(e.modifier)] + " key");
-            }
-            continue;
-        }
-        std::optional<SeatLayout::Stroke> s = layout_->find(keysymFor(e));
-        if (!s && e.kind == KeyEvent::Kind::Char) s = layout_->find(0x01000000u | e.ch);
-        if (!s) reject("cannot type " + describe(e) + ": the keyboard layout has no key for it");
-        strokes.push_back(*s);
-    }
+    const std::vector<SeatLayout::Stroke> strokes = layout_->plan(events);
     std::size_t next = 0;
     for (const KeyEvent& e : events) {
         if (e.kind == KeyEvent::Kind::Press || e.kind == KeyEvent::Kind::Release) {

@@ -29,6 +29,9 @@ public:
     std::optional<Stroke> find(xkb_keysym_t sym) const;
     // The key of Shift, Ctrl or Alt (0 when the layout has none).
     std::uint32_t modifierKey(Modifier m) const { return modifiers_[static_cast<int>(m)]; }
+    // The stroke of each Key and Char event, in order, before anything is
+    // typed. A key the layout lacks: RuntimeError 5 naming it.
+    std::vector<Stroke> plan(const std::vector<KeyEvent>& events) const;
 
 private:
     std::unordered_map<xkb_keysym_t, Stroke> strokes_;
