@@ -21,43 +21,79 @@ constexpr std::uint32_t kXF86Back = 0x1008FF26, kXF86Forward = 0x1008FF27;
 
 std::uint32_t keysymOf(NamedKey key) {
     switch (key) {
-    case NamedKey::Backspace: return kBackSpace;
-    case NamedKey::Break: return kBreak;
-    case NamedKey::CapsLock: return kCapsLock;
-    case NamedKey::Clear: return kClear;
-    case NamedKey::Delete: return kDelete;
-    case NamedKey::Down: return kDown;
-    case NamedKey::End: return kEnd;
-    case NamedKey::Enter: return kReturn;
-    case NamedKey::Escape: return kEscape;
-    case NamedKey::Help: return kHelp;
-    case NamedKey::Home: return kHome;
-    case NamedKey::Insert: return kInsert;
-    case NamedKey::Left: return kLeft;
-    case NamedKey::NumLock: return kNumLock;
-    case NamedKey::PageDown: return kNext;
-    case NamedKey::PageUp: return kPrior;
-    case NamedKey::PrintScreen: return kPrint;
-    case NamedKey::Right: return kRight;
-    case NamedKey::ScrollLock: return kScrollLock;
-    case NamedKey::Tab: return kTab;
-    case NamedKey::Up: return kUp;
-    case NamedKey::Add: return kKpAdd;
-    case NamedKey::Subtract: return kKpSubtract;
-    case NamedKey::Multiply: return kKpMultiply;
-    case NamedKey::Divide: return kKpDivide;
-    // Play/pause is one key on keyboards; its keysym is XF86AudioPlay.
-    case NamedKey::VolumeUp: return kXF86AudioRaiseVolume;
-    case NamedKey::VolumeDown: return kXF86AudioLowerVolume;
-    case NamedKey::VolumeMute: return kXF86AudioMute;
-    case NamedKey::MediaPlayPause: return kXF86AudioPlay;
-    case NamedKey::MediaStop: return kXF86AudioStop;
-    case NamedKey::MediaNext: return kXF86AudioNext;
-    case NamedKey::MediaPrev: return kXF86AudioPrev;
-    case NamedKey::BrowserBack: return kXF86Back;
-    case NamedKey::BrowserForward: return kXF86Forward;
-    case NamedKey::BrowserHome: return kXF86HomePage;
-    default: return kF1 + (static_cast<std::uint32_t>(key) - static_cast<std::uint32_t>(NamedKey::F1));
+        case NamedKey::Backspace:
+            return kBackSpace;
+        case NamedKey::Break:
+            return kBreak;
+        case NamedKey::CapsLock:
+            return kCapsLock;
+        case NamedKey::Clear:
+            return kClear;
+        case NamedKey::Delete:
+            return kDelete;
+        case NamedKey::Down:
+            return kDown;
+        case NamedKey::End:
+            return kEnd;
+        case NamedKey::Enter:
+            return kReturn;
+        case NamedKey::Escape:
+            return kEscape;
+        case NamedKey::Help:
+            return kHelp;
+        case NamedKey::Home:
+            return kHome;
+        case NamedKey::Insert:
+            return kInsert;
+        case NamedKey::Left:
+            return kLeft;
+        case NamedKey::NumLock:
+            return kNumLock;
+        case NamedKey::PageDown:
+            return kNext;
+        case NamedKey::PageUp:
+            return kPrior;
+        case NamedKey::PrintScreen:
+            return kPrint;
+        case NamedKey::Right:
+            return kRight;
+        case NamedKey::ScrollLock:
+            return kScrollLock;
+        case NamedKey::Tab:
+            return kTab;
+        case NamedKey::Up:
+            return kUp;
+        case NamedKey::Add:
+            return kKpAdd;
+        case NamedKey::Subtract:
+            return kKpSubtract;
+        case NamedKey::Multiply:
+            return kKpMultiply;
+        case NamedKey::Divide:
+            return kKpDivide;
+        // Play/pause is one key on keyboards; its keysym is XF86AudioPlay.
+        case NamedKey::VolumeUp:
+            return kXF86AudioRaiseVolume;
+        case NamedKey::VolumeDown:
+            return kXF86AudioLowerVolume;
+        case NamedKey::VolumeMute:
+            return kXF86AudioMute;
+        case NamedKey::MediaPlayPause:
+            return kXF86AudioPlay;
+        case NamedKey::MediaStop:
+            return kXF86AudioStop;
+        case NamedKey::MediaNext:
+            return kXF86AudioNext;
+        case NamedKey::MediaPrev:
+            return kXF86AudioPrev;
+        case NamedKey::BrowserBack:
+            return kXF86Back;
+        case NamedKey::BrowserForward:
+            return kXF86Forward;
+        case NamedKey::BrowserHome:
+            return kXF86HomePage;
+        default:
+            return kF1 + (static_cast<std::uint32_t>(key) - static_cast<std::uint32_t>(NamedKey::F1));
     }
 }
 

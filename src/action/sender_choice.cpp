@@ -17,8 +17,8 @@ bool isSet(const char* name) {
 // A run-time error's text without its standard part, as a reason.
 std::string reasonOf(const RuntimeError& e) {
     std::string text = e.text();
-    for (std::string_view lead : {std::string(standardErrorText(e.number())) + ": ",
-                                  std::string("keystrokes cannot be sent: ")}) {
+    for (std::string_view lead :
+         {std::string(standardErrorText(e.number())) + ": ", std::string("keystrokes cannot be sent: ")}) {
         if (text.starts_with(lead)) text.erase(0, lead.size());
     }
     while (!text.empty() && text.back() == '.') text.pop_back();
@@ -34,16 +34,19 @@ std::vector<SenderKind> sendersToTry(const Session& session) {
         if (session.x11) return {SenderKind::XTest};
         return {};
     }
-    return {SenderKind::VirtualKeyboard, SenderKind::KdeFakeInput, SenderKind::Portal,
-            SenderKind::XTest};
+    return {SenderKind::VirtualKeyboard, SenderKind::KdeFakeInput, SenderKind::Portal, SenderKind::XTest};
 }
 
 std::string_view describe(SenderKind kind) {
     switch (kind) {
-    case SenderKind::VirtualKeyboard: return "the compositor's virtual keyboard";
-    case SenderKind::KdeFakeInput: return "KDE's fake input";
-    case SenderKind::Portal: return "the RemoteDesktop portal";
-    case SenderKind::XTest: return "XTest through XWayland";
+        case SenderKind::VirtualKeyboard:
+            return "the compositor's virtual keyboard";
+        case SenderKind::KdeFakeInput:
+            return "KDE's fake input";
+        case SenderKind::Portal:
+            return "the RemoteDesktop portal";
+        case SenderKind::XTest:
+            return "XTest through XWayland";
     }
     return "?";
 }
@@ -75,8 +78,8 @@ std::unique_ptr<KeystrokeSender> chooseSender(const Session& session, const Send
         }
         tried += (tried.empty() ? "" : "; ") + std::string(describe(kind)) + ": " + why;
     }
-    std::string text = std::string(standardErrorText(kErrDeviceUnavailable)) +
-                       ": keystrokes cannot be sent: ";
+    std::string text =
+        std::string(standardErrorText(kErrDeviceUnavailable)) + ": keystrokes cannot be sent: ";
     if (tried.empty())
         text += "there is neither a Wayland nor an X11 display (WAYLAND_DISPLAY and DISPLAY are not set).";
     else

@@ -27,8 +27,8 @@ Connection::Connection() {
     display_ = wl_display_connect(nullptr);
     if (!display_) {
         const char* name = std::getenv("WAYLAND_DISPLAY");
-        throw SenderUnavailable(std::string("cannot connect to the Wayland display \"") +
-                                (name ? name : "") + "\" (" + std::strerror(errno) + ")");
+        throw SenderUnavailable(std::string("cannot connect to the Wayland display \"") + (name ? name : "") +
+                                "\" (" + std::strerror(errno) + ")");
     }
     registry_ = wl_display_get_registry(display_);
     wl_registry_add_listener(registry_, &kRegistryListener, this);
@@ -71,8 +71,8 @@ std::string connectionError(wl_display* display) {
     int err = wl_display_get_error(display);
     if (err == EPROTO) {
         std::uint32_t code = wl_display_get_protocol_error(display, &iface, &id);
-        return std::string("the Wayland compositor ended the connection (error ") +
-               std::to_string(code) + " of " + (iface ? iface->name : "an object") + ")";
+        return std::string("the Wayland compositor ended the connection (error ") + std::to_string(code) +
+               " of " + (iface ? iface->name : "an object") + ")";
     }
     return std::string("the connection to the Wayland compositor was lost (") +
            std::strerror(err ? err : EPIPE) + ")";

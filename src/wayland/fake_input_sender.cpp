@@ -23,15 +23,14 @@ void onName(void*, wl_seat*, const char*) {}
 const wl_seat_listener kSeatListener{onCapabilities, onName};
 
 void onKeymap(void* data, wl_keyboard*, std::uint32_t format, int fd, std::uint32_t size) {
-    if (format == WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1)
-        static_cast<FakeInputSender*>(data)->setKeymap(fd, size);
+    if (format == WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1) static_cast<FakeInputSender*>(data)->setKeymap(fd, size);
     close(fd);
 }
 void onEnter(void*, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) {}
 void onLeave(void*, wl_keyboard*, std::uint32_t, wl_surface*) {}
 void onKey(void*, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) {}
-void onModifiers(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t,
-                 std::uint32_t, std::uint32_t group) {
+void onModifiers(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t,
+                 std::uint32_t group) {
     static_cast<FakeInputSender*>(data)->setLayout(group);
 }
 void onRepeat(void*, wl_keyboard*, std::int32_t, std::int32_t) {}
@@ -42,8 +41,9 @@ const wl_keyboard_listener kKeyboardListener{onKeymap, onEnter, onLeave, onKey, 
 FakeInputSender::FakeInputSender() {
     const std::uint32_t version = connection_.offered(org_kde_kwin_fake_input_interface);
     if (!version)
-        throw SenderUnavailable("the compositor does not offer org_kde_kwin_fake_input (KDE offers "
-                                "it only to the installed program, named in its desktop entry)");
+        throw SenderUnavailable(
+            "the compositor does not offer org_kde_kwin_fake_input (KDE offers "
+            "it only to the installed program, named in its desktop entry)");
     if (version < kKeysVersion)
         throw SenderUnavailable("the compositor's org_kde_kwin_fake_input is version " +
                                 std::to_string(version) + ", without keys");
@@ -59,8 +59,7 @@ FakeInputSender::FakeInputSender() {
     context_ = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
     fake_ = static_cast<org_kde_kwin_fake_input*>(
         connection_.bind(org_kde_kwin_fake_input_interface, kKeysVersion));
-    org_kde_kwin_fake_input_authenticate(fake_, "Vostel",
-                                         "types the keys bound to remote-control buttons");
+    org_kde_kwin_fake_input_authenticate(fake_, "Vostel", "types the keys bound to remote-control buttons");
     connection_.roundtrip();
     if (!keymap_) throw SenderUnavailable("the seat's keyboard sent no keymap");
 }
@@ -93,9 +92,8 @@ void FakeInputSender::setLayout(xkb_layout_index_t layout) {
 }
 
 void FakeInputSender::key(std::uint32_t code, bool down) {
-    org_kde_kwin_fake_input_keyboard_key(fake_, code,
-                                         down ? WL_KEYBOARD_KEY_STATE_PRESSED
-                                              : WL_KEYBOARD_KEY_STATE_RELEASED);
+    org_kde_kwin_fake_input_keyboard_key(
+        fake_, code, down ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
 }
 
 void FakeInputSender::sendKeys(std::string_view keys, bool /*wait*/) {

@@ -56,31 +56,44 @@ void OwnKeymap::rebuild(const std::vector<xkb_keysym_t>& needed) {
         xkb_keysym_t sym = keys_[i];
         std::string key = "    key " + keyName(kFirstKey + static_cast<std::uint32_t>(i)) + " { ";
         if (hasCapital(sym))
-            key += "type = \"ALPHABETIC\", [ " + symName(sym) + ", " +
-                   symName(xkb_keysym_to_upper(sym)) + " ] };\n";
+            key += "type = \"ALPHABETIC\", [ " + symName(sym) + ", " + symName(xkb_keysym_to_upper(sym)) +
+                   " ] };\n";
         else
             key += "[ " + symName(sym) + " ] };\n";
         symbols += key;
     }
-    text_ = "xkb_keymap {\n"
-            "xkb_keycodes \"vostel\" {\n    minimum = 8;\n    maximum = 255;\n" + codes + "};\n"
-            "xkb_types \"vostel\" {\n"
-            "    type \"ONE_LEVEL\" { modifiers = none; level_name[Level1] = \"Any\"; };\n"
-            "    type \"ALPHABETIC\" {\n        modifiers = Shift+Lock;\n"
-            "        map[Shift] = Level2;\n        map[Lock] = Level2;\n"
-            "        level_name[Level1] = \"Base\";\n        level_name[Level2] = \"Caps\";\n    };\n"
-            "};\n"
-            "xkb_compatibility \"vostel\" {\n"
-            "    interpret Any+AnyOf(all) { action = SetMods(modifiers=modMapMods,clearLocks); };\n"
-            "};\n"
-            "xkb_symbols \"vostel\" {\n"
-            "    key " + keyName(kShiftKey) + " { [ Shift_L ] };\n"
-            "    key " + keyName(kCtrlKey) + " { [ Control_L ] };\n"
-            "    key " + keyName(kAltKey) + " { [ Alt_L ] };\n"
-            "    modifier_map Shift { " + keyName(kShiftKey) + " };\n"
-            "    modifier_map Control { " + keyName(kCtrlKey) + " };\n"
-            "    modifier_map Mod1 { " + keyName(kAltKey) + " };\n" +
-            symbols + "};\n};\n";
+    text_ =
+        "xkb_keymap {\n"
+        "xkb_keycodes \"vostel\" {\n    minimum = 8;\n    maximum = 255;\n" +
+        codes +
+        "};\n"
+        "xkb_types \"vostel\" {\n"
+        "    type \"ONE_LEVEL\" { modifiers = none; level_name[Level1] = \"Any\"; };\n"
+        "    type \"ALPHABETIC\" {\n        modifiers = Shift+Lock;\n"
+        "        map[Shift] = Level2;\n        map[Lock] = Level2;\n"
+        "        level_name[Level1] = \"Base\";\n        level_name[Level2] = \"Caps\";\n    };\n"
+        "};\n"
+        "xkb_compatibility \"vostel\" {\n"
+        "    interpret Any+AnyOf(all) { action = SetMods(modifiers=modMapMods,clearLocks); };\n"
+        "};\n"
+        "xkb_symbols \"vostel\" {\n"
+        "    key " +
+        keyName(kShiftKey) +
+        " { [ Shift_L ] };\n"
+        "    key " +
+        keyName(kCtrlKey) +
+        " { [ Control_L ] };\n"
+        "    key " +
+        keyName(kAltKey) +
+        " { [ Alt_L ] };\n"
+        "    modifier_map Shift { " +
+        keyName(kShiftKey) +
+        " };\n"
+        "    modifier_map Control { " +
+        keyName(kCtrlKey) +
+        " };\n"
+        "    modifier_map Mod1 { " +
+        keyName(kAltKey) + " };\n" + symbols + "};\n};\n";
 }
 
 std::optional<OwnKey> OwnKeymap::find(xkb_keysym_t sym) const {
@@ -92,18 +105,24 @@ std::optional<OwnKey> OwnKeymap::find(xkb_keysym_t sym) const {
 
 std::uint32_t OwnKeymap::modifierCode(Modifier m) {
     switch (m) {
-    case Modifier::Shift: return kShiftKey - 8;
-    case Modifier::Ctrl: return kCtrlKey - 8;
-    case Modifier::Alt: return kAltKey - 8;
+        case Modifier::Shift:
+            return kShiftKey - 8;
+        case Modifier::Ctrl:
+            return kCtrlKey - 8;
+        case Modifier::Alt:
+            return kAltKey - 8;
     }
     return 0;
 }
 
 std::uint32_t OwnKeymap::modifierBit(Modifier m) {
     switch (m) {
-    case Modifier::Shift: return kShift;
-    case Modifier::Ctrl: return kCtrl;
-    case Modifier::Alt: return kAlt;
+        case Modifier::Shift:
+            return kShift;
+        case Modifier::Ctrl:
+            return kCtrl;
+        case Modifier::Alt:
+            return kAlt;
     }
     return 0;
 }

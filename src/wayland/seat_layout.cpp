@@ -93,8 +93,8 @@ std::vector<SeatLayout::Stroke> SeatLayout::plan(const std::vector<KeyEvent>& ev
     for (const KeyEvent& e : events) {
         if (e.kind == KeyEvent::Kind::Press || e.kind == KeyEvent::Kind::Release) {
             if (!modifierKey(e.modifier))
-                reject(std::string("the keyboard layout has no ") +
-                       kNames[static_cast<int>(e.modifier)] + " key");
+                reject(std::string("the keyboard layout has no ") + kNames[static_cast<int>(e.modifier)] +
+                       " key");
             continue;
         }
         std::optional<Stroke> s = find(keysymFor(e));

@@ -8,10 +8,14 @@ namespace vostel::wayland {
 
 std::unique_ptr<KeystrokeSender> openSender(SenderKind kind) {
     switch (kind) {
-    case SenderKind::VirtualKeyboard: return std::make_unique<VirtualKeyboardSender>();
-    case SenderKind::KdeFakeInput: return std::make_unique<FakeInputSender>();
-    case SenderKind::Portal: return makePortalSender();
-    case SenderKind::XTest: break;
+        case SenderKind::VirtualKeyboard:
+            return std::make_unique<VirtualKeyboardSender>();
+        case SenderKind::KdeFakeInput:
+            return std::make_unique<FakeInputSender>();
+        case SenderKind::Portal:
+            return makePortalSender();
+        case SenderKind::XTest:
+            break;
     }
     throw SenderUnavailable("not a Wayland sender");
 }

@@ -60,8 +60,7 @@ void VirtualKeyboardSender::upload(const std::vector<KeyEvent>& events, std::siz
     std::vector<xkb_keysym_t> needed;
     std::vector<xkb_keysym_t> bases;
     for (std::size_t i = from; i < events.size() && bases.size() < OwnKeymap::kCapacity; ++i) {
-        if (events[i].kind != KeyEvent::Kind::Key && events[i].kind != KeyEvent::Kind::Char)
-            continue;
+        if (events[i].kind != KeyEvent::Kind::Key && events[i].kind != KeyEvent::Kind::Char) continue;
         xkb_keysym_t sym = keysymFor(events[i]);
         if (std::find(bases.begin(), bases.end(), baseOf(sym)) != bases.end()) continue;
         bases.push_back(baseOf(sym));
@@ -101,30 +100,30 @@ void VirtualKeyboardSender::sendKeys(std::string_view keys, bool /*wait*/) {
     for (std::size_t i = 0; i < events.size(); ++i) {
         const KeyEvent& e = events[i];
         switch (e.kind) {
-        case KeyEvent::Kind::Press:
-        case KeyEvent::Kind::Release: {
-            const bool down = e.kind == KeyEvent::Kind::Press;
-            if (!uploaded_) upload(events, i);
-            held_ = down ? held_ | OwnKeymap::modifierBit(e.modifier)
-                         : held_ & ~OwnKeymap::modifierBit(e.modifier);
-            key(OwnKeymap::modifierCode(e.modifier), down);
-            modifiers(held_);
-            break;
-        }
-        default: {
-            std::optional<OwnKey> k = keymap_.find(keysymFor(e));
-            if (!k || !uploaded_) {
-                upload(events, i);
-                k = keymap_.find(keysymFor(e));
+            case KeyEvent::Kind::Press:
+            case KeyEvent::Kind::Release: {
+                const bool down = e.kind == KeyEvent::Kind::Press;
+                if (!uploaded_) upload(events, i);
+                held_ = down ? held_ | OwnKeymap::modifierBit(e.modifier)
+                             : held_ & ~OwnKeymap::modifierBit(e.modifier);
+                key(OwnKeymap::modifierCode(e.modifier), down);
+                modifiers(held_);
+                break;
             }
-            // A capital is its letter's key with Shift, unless Shift is down already.
-            const bool addShift = k->shift && !(held_ & OwnKeymap::kShift);
-            if (addShift) modifiers(held_ | OwnKeymap::kShift);
-            key(k->code, true);
-            key(k->code, false);
-            if (addShift) modifiers(held_);
-            if (++sent % kKeysPerRoundtrip == 0) connection_.roundtrip();
-        }
+            default: {
+                std::optional<OwnKey> k = keymap_.find(keysymFor(e));
+                if (!k || !uploaded_) {
+                    upload(events, i);
+                    k = keymap_.find(keysymFor(e));
+                }
+                // A capital is its letter's key with Shift, unless Shift is down already.
+                const bool addShift = k->shift && !(held_ & OwnKeymap::kShift);
+                if (addShift) modifiers(held_ | OwnKeymap::kShift);
+                key(k->code, true);
+                key(k->code, false);
+                if (addShift) modifiers(held_);
+                if (++sent % kKeysPerRoundtrip == 0) connection_.roundtrip();
+            }
         }
     }
     connection_.roundtrip();

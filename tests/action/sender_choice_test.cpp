@@ -57,10 +57,10 @@ TEST(SenderChoice, FirstOfferedSenderIsChosenOnceAndKept) {
     keys.sendKeys("", false);  // types nothing: nothing is probed
     keys.sendKeys("ab", false);
     keys.sendKeys("{VOLUME_UP}", false);
-    EXPECT_EQ(d.events, (std::vector<std::string>{
-                            "probe the compositor's virtual keyboard", "probe KDE's fake input",
-                            "probe the RemoteDesktop portal", "the RemoteDesktop portal types ab",
-                            "the RemoteDesktop portal types {VOLUME_UP}"}));
+    EXPECT_EQ(d.events,
+              (std::vector<std::string>{"probe the compositor's virtual keyboard", "probe KDE's fake input",
+                                        "probe the RemoteDesktop portal", "the RemoteDesktop portal types ab",
+                                        "the RemoteDesktop portal types {VOLUME_UP}"}));
     EXPECT_EQ(keys.chosen(), SenderKind::Portal);
 }
 
@@ -94,15 +94,17 @@ TEST(SenderChoice, X11SessionKeepsXTestAndItsOwnErrors) {
     Desktop d;
     ChosenKeystrokeSender keys(kX11, d.probe());
     RuntimeError e = testing::errorOf([&] { keys.sendKeys("a", false); });
-    EXPECT_EQ(e.text(), "Device unavailable: keystrokes cannot be sent: the X display \":1\" "
-                        "cannot be opened.");
+    EXPECT_EQ(e.text(),
+              "Device unavailable: keystrokes cannot be sent: the X display \":1\" "
+              "cannot be opened.");
     d.offered = {SenderKind::XTest};
     keys.sendKeys("a", false);
     EXPECT_EQ(d.events.back(), "XTest through XWayland types a");
     e = testing::errorOf([&] { ChosenKeystrokeSender(kNone, d.probe()).sendKeys("a", false); });
     EXPECT_EQ(e.number(), 68);
-    EXPECT_EQ(e.text(), "Device unavailable: keystrokes cannot be sent: there is neither a "
-                        "Wayland nor an X11 display (WAYLAND_DISPLAY and DISPLAY are not set).");
+    EXPECT_EQ(e.text(),
+              "Device unavailable: keystrokes cannot be sent: there is neither a "
+              "Wayland nor an X11 display (WAYLAND_DISPLAY and DISPLAY are not set).");
 }
 
 }  // namespace

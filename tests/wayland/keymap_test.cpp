@@ -17,13 +17,13 @@ namespace vostel::wayland {
 namespace {
 
 struct Xkb {
-    std::unique_ptr<xkb_context, decltype(&xkb_context_unref)> context{
-        xkb_context_new(XKB_CONTEXT_NO_FLAGS), xkb_context_unref};
+    std::unique_ptr<xkb_context, decltype(&xkb_context_unref)> context{xkb_context_new(XKB_CONTEXT_NO_FLAGS),
+                                                                       xkb_context_unref};
     std::unique_ptr<xkb_keymap, decltype(&xkb_keymap_unref)> keymap{nullptr, xkb_keymap_unref};
 
     explicit Xkb(const std::string& text) {
-        keymap.reset(xkb_keymap_new_from_string(context.get(), text.c_str(),
-                                                XKB_KEYMAP_FORMAT_TEXT_V1, XKB_KEYMAP_COMPILE_NO_FLAGS));
+        keymap.reset(xkb_keymap_new_from_string(context.get(), text.c_str(), XKB_KEYMAP_FORMAT_TEXT_V1,
+                                                XKB_KEYMAP_COMPILE_NO_FLAGS));
     }
     Xkb(const char* layout, const char* variant) {
         xkb_rule_names names{"evdev", "pc105", layout, variant, nullptr};
@@ -44,12 +44,18 @@ std::vector<KeyEvent> keys(const std::string& utf8) { return parseKeys(decodeUtf
 
 TEST(WaylandKeysyms, NamedKeysHaveTheirXkbNames) {
     const std::vector<std::pair<NamedKey, const char*>> names{
-        {NamedKey::Enter, "Return"},        {NamedKey::PageDown, "Next"},
-        {NamedKey::Backspace, "BackSpace"}, {NamedKey::Break, "Break"},
-        {NamedKey::CapsLock, "Caps_Lock"},  {NamedKey::Delete, "Delete"},
-        {NamedKey::PrintScreen, "Print"},   {NamedKey::ScrollLock, "Scroll_Lock"},
-        {NamedKey::Add, "KP_Add"},          {NamedKey::Divide, "KP_Divide"},
-        {NamedKey::F1, "F1"},               {NamedKey::F16, "F16"},
+        {NamedKey::Enter, "Return"},
+        {NamedKey::PageDown, "Next"},
+        {NamedKey::Backspace, "BackSpace"},
+        {NamedKey::Break, "Break"},
+        {NamedKey::CapsLock, "Caps_Lock"},
+        {NamedKey::Delete, "Delete"},
+        {NamedKey::PrintScreen, "Print"},
+        {NamedKey::ScrollLock, "Scroll_Lock"},
+        {NamedKey::Add, "KP_Add"},
+        {NamedKey::Divide, "KP_Divide"},
+        {NamedKey::F1, "F1"},
+        {NamedKey::F16, "F16"},
         {NamedKey::VolumeUp, "XF86AudioRaiseVolume"},
         {NamedKey::VolumeDown, "XF86AudioLowerVolume"},
         {NamedKey::VolumeMute, "XF86AudioMute"},
@@ -68,7 +74,7 @@ TEST(WaylandKeysyms, NamedKeysHaveTheirXkbNames) {
 
 TEST(OwnKeymap, EveryKeysymOnItsKeyLettersWithBothCases) {
     OwnKeymap map;
-    const std::vector<xkb_keysym_t> syms{named("a"),      named("B"),        named("adiaeresis"),
+    const std::vector<xkb_keysym_t> syms{named("a"),        named("B"),      named("adiaeresis"),
                                          named("EuroSign"), named("Return"), named("XF86AudioRaiseVolume"),
                                          0x01002603,        0x01006F22,      named("1")};
     map.rebuild(syms);
@@ -142,11 +148,13 @@ TEST(SeatLayout, KeyTheLayoutLacksIsNamedBeforeAnythingIsTyped) {
     SeatLayout layout(us.keymap.get(), 0);
     RuntimeError e = testing::errorOf([&] { layout.plan(keys("ab\xE2\x98\x83")); });  // ab☃
     EXPECT_EQ(e.number(), 5);
-    EXPECT_EQ(e.text(), "Invalid procedure call or argument: cannot type '\xE2\x98\x83': the "
-                        "keyboard layout has no key for it");
+    EXPECT_EQ(e.text(),
+              "Invalid procedure call or argument: cannot type '\xE2\x98\x83': the "
+              "keyboard layout has no key for it");
     e = testing::errorOf([&] { layout.plan(keys("{F16}")); });
-    EXPECT_EQ(e.text(), "Invalid procedure call or argument: cannot type the key F16: the keyboard "
-                        "layout has no key for it");
+    EXPECT_EQ(e.text(),
+              "Invalid procedure call or argument: cannot type the key F16: the keyboard "
+              "layout has no key for it");
 }
 
 }  // namespace
