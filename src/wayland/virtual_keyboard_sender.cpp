@@ -4,7 +4,6 @@
 #include <unistd.h>
 #include <wayland-client.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -58,14 +57,9 @@ VirtualKeyboardSender::~VirtualKeyboardSender() {
 void VirtualKeyboardSender::upload(const std::vector<KeyEvent>& events, std::size_t from) {
     // The keysyms of the keys from `from` on, as many as one keymap holds.
     std::vector<xkb_keysym_t> needed;
-    std::vector<xkb_keysym_t> bases;
-    for (std::size_t i = from; i < events.size() && bases.size() < OwnKeymap::kCapacity; ++i) {
-        if (events[i].kind != KeyEvent::Kind::Key && events[i].kind != KeyEvent::Kind::Char) continue;
-        xkb_keysym_t sym = keysymFor(events[i]);
-        if (std::find(bases.begin(), bases.end(), baseOf(sym)) != bases.end()) continue;
-        bases.push_back(baseOf(sym));
-        needed.push_back(sym);
-    }
+    for (std::size_t i = from; i < events.size(); ++i)
+        if (events[i].kind == KeyEvent::Kind::Key || events[i].kind == KeyEvent::Kind::Char)
+            needed.push_back(keysymFor(events[i]));
     keymap_.rebuild(needed);
     const std::string& text = keymap_.text();
     int fd = memfd_create("vostel-keymap", MFD_CLOEXEC);

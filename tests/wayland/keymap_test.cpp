@@ -125,6 +125,13 @@ TEST(OwnKeymap, RebuildKeepsEarlierKeysWhileRoomRemains) {
     EXPECT_FALSE(map.find(named("a")));
     ASSERT_TRUE(Xkb(map.text()).keymap);
     EXPECT_EQ(Xkb(map.text()).sym(map.find(many.back())->code), many.back());
+    // More than it holds: the first ones; the sender types them and builds the next keymap.
+    many.push_back(named("z"));
+    map.rebuild({named("a")});
+    map.rebuild(many);
+    EXPECT_TRUE(map.find(many.front()));
+    EXPECT_FALSE(map.find(named("z")));
+    EXPECT_FALSE(map.find(named("a")));
 }
 
 TEST(SeatLayout, KeysOfTheUsersLayoutWithShiftAndAltGr) {
