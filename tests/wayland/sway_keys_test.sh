@@ -8,6 +8,7 @@
 # as nobody (who must also be able to open vostel-sim's pseudo-terminal).
 set -euo pipefail
 source "$(dirname "$0")/../e2e/lib.sh"
+source "$(dirname "$0")/description.sh"
 for tool in sway swaymsg wtype; do
   command -v "$tool" >/dev/null || { echo "$tool is not installed (scripts/setup)" >&2; exit 1; }
 done
@@ -19,12 +20,6 @@ if [ "$(id -u)" = 0 ]; then
   chown -R 65534:65534 "$E2E_DIR"
 fi
 export HOME=$E2E_DIR XDG_CONFIG_HOME XDG_RUNTIME_DIR QT_QPA_PLATFORM=wayland
-
-# The description, as the library holds it (Windows-1252: ä is E4, € is 80).
-# ^a selects the x, Shift types the capital, {LEFT 2} moves back over "lo".
-id_utf8='sendkeys:x^a+hello{LEFT 2}ä€{VOLUME_UP}{END}W{ENTER}'
-expected='Helä€loW'
-volume_up=0x1008ff13  # XF86AudioRaiseVolume
 
 # sway headless, software rendering, no input devices, no XWayland.
 printf 'xwayland disable\n' >"$E2E_DIR/sway.conf"
@@ -50,15 +45,19 @@ def focused(node):
             return found
 print(focused(json.load(sys.stdin)) or "")')" = "$1" ]
 }
-# Types with sway's virtual keyboard tool; it waits first, so that the
-# window has the new keyboard before the first key.
-type_keys() { "${as_user[@]}" wtype -s 200 "$@"; }
+# Types with wtype, after a pause in which the window settles.
+type_keys() { "${as_user[@]}" wtype -s 300 "$@"; }
+# The headless seat has no keyboard of its own, and the keys of a keyboard
+# that has just appeared are lost until the window has taken it: a wtype that
+# only waits keeps one there, as a desktop has one.
+"${as_user[@]}" wtype -s 600000 &
+E2E_PIDS+=($!)
 
 # The emulator and the library: one record, the vol- button bound to the description.
 packet=$("$VOSTEL_SIM" --list | awk '$1 == "vol-" { $1 = ""; gsub(/^ /, ""); gsub(/ /, ","); print }')
 work=$E2E_DIR/work
 mkdir -p "$work"
-printf '{"records": [{"id": "%s", "packet": [%s]}]}\n' "$id_utf8" "$packet" >"$E2E_DIR/library.json"
+printf '{"records": [{"id": "%s", "packet": [%s]}]}\n' "$KEYS_ID" "$packet" >"$E2E_DIR/library.json"
 "$VOSTEL_TOOL" import "$E2E_DIR/library.json" "$work/irdata.txt"
 [ -z "${as_user[*]}" ] || chown -R 65534:65534 "$E2E_DIR"
 
@@ -74,8 +73,15 @@ port=$(sed -n 's/.*type \([0-9]*\) at the program.s port prompt.*/\1/p' "$E2E_DI
 (cd "$work" && exec "${as_user[@]}" "$VOSTEL") >"$E2E_DIR/vostel.log" 2>&1 &
 VOSTEL_PID=$!
 E2E_PIDS+=("$VOSTEL_PID")
-e2e_wait_for "$E2E_TIMEOUT" focused_is 'Welchen Com-Port wollen sie benutzen?' || e2e_fail "no port prompt"
-type_keys "$port" -k Return
+# A busy machine may lose a try: the next one selects what it left and types again.
+initialised() { grep -q '^received the initialisation command$' "$E2E_DIR/sim.log"; }
+for try in 1 2 3 4; do
+  initialised && break
+  e2e_wait_for "$E2E_TIMEOUT" focused_is 'Welchen Com-Port wollen sie benutzen?' || break
+  [ "$try" = 1 ] || echo "the port prompt lost the keys of try $((try - 1)); typing again" >&2
+  type_keys -M ctrl -k a -m ctrl "$port" -k Return
+  e2e_wait_for 5 initialised || true
+done
 e2e_wait_sim '^received the initialisation command$'
 e2e_wait_for "$E2E_TIMEOUT" focused_is Vostel || e2e_fail "the main window has not the focus"
 type_keys -M shift -k Tab -m shift -k space
@@ -88,9 +94,6 @@ E2E_PIDS+=($!)
 e2e_wait_for "$E2E_TIMEOUT" test -s "$keys" || e2e_fail "the key target did not get the focus"
 
 e2e_sim vol-
-e2e_wait_for "$E2E_TIMEOUT" eval '[ "$(e2e_typed "$keys")" = "$expected" ]' ||
-  e2e_fail "the key target holds '$(e2e_typed "$keys")', expected '$expected'"
-e2e_wait_for "$E2E_TIMEOUT" eval '[ "$(head -n 1 "$keys")" = "0 1" ]' || e2e_fail "Enter was not pressed once: $(head -n 1 "$keys")"
-grep -qx "$volume_up" "$keys.keys" || e2e_fail "the key target never saw XF86AudioRaiseVolume: $(tr '\n' ' ' <"$keys.keys")"
+keys_arrived "$keys"
 e2e_vostel_running || e2e_fail "vostel ended"
-echo "ok (typed '$expected' and XF86AudioRaiseVolume through sway's virtual keyboard)"
+echo "ok (typed '$KEYS_TEXT' and XF86AudioRaiseVolume through sway's virtual keyboard)"
