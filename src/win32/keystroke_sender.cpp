@@ -70,6 +70,27 @@ VirtualKey virtualKey(NamedKey key) {
             return {VK_MULTIPLY, false};
         case NamedKey::Divide:
             return {VK_DIVIDE, true};
+        // The keyboard's media and browser keys.
+        case NamedKey::VolumeUp:
+            return {VK_VOLUME_UP, true};
+        case NamedKey::VolumeDown:
+            return {VK_VOLUME_DOWN, true};
+        case NamedKey::VolumeMute:
+            return {VK_VOLUME_MUTE, true};
+        case NamedKey::MediaPlayPause:
+            return {VK_MEDIA_PLAY_PAUSE, true};
+        case NamedKey::MediaStop:
+            return {VK_MEDIA_STOP, true};
+        case NamedKey::MediaNext:
+            return {VK_MEDIA_NEXT_TRACK, true};
+        case NamedKey::MediaPrev:
+            return {VK_MEDIA_PREV_TRACK, true};
+        case NamedKey::BrowserBack:
+            return {VK_BROWSER_BACK, true};
+        case NamedKey::BrowserForward:
+            return {VK_BROWSER_FORWARD, true};
+        case NamedKey::BrowserHome:
+            return {VK_BROWSER_HOME, true};
         default:
             return {static_cast<WORD>(VK_F1 + (static_cast<int>(key) - static_cast<int>(NamedKey::F1))),
                     false};

@@ -44,7 +44,7 @@ e2e_wait_for "$E2E_TIMEOUT" eval '[ "$(probe_log | grep -c "^power on$")" = 2 ]'
 
 # A library written by the Linux build, loaded with LoadIRData; a sendkeys: ID
 # types into the window that has the focus, here a separate Wine program.
-keys='sendkeys:Zä€Š+(ab)x{LEFT}y'
+keys='sendkeys:Zä€Š+(ab)x{LEFT}{VOLUME_UP}y'
 printf '{"records": [{"id": "%s", "packet": [%s]}]}\n' "$keys" "$(e2e_durations mute | sed 's/ /, /g')" \
   >"$E2E_DIR/keys.json"
 "$VOSTEL_TOOL" import "$E2E_DIR/keys.json" "$work/irdata.txt" --replace
@@ -59,9 +59,10 @@ want=$(printf 'text:Zä€ŠAByx\n')
 e2e_wait_for "$E2E_TIMEOUT" eval '[ "$(cat "$E2E_DIR/typed")" = "$want" ]' ||
   e2e_fail "typed into the key target: '$(cat "$E2E_DIR/typed")', expected '$want'"
 # As the key target saw them: the layout's keys for letters (Shift, 10, for
-# capitals), Unicode input (VK_PACKET, E7) for what a US layout lacks.
+# capitals), Unicode input (VK_PACKET, E7) for what a US layout lacks, the
+# media key as VK_VOLUME_UP (AF).
 want_keys="down 10|down 5A|char 005A|down E7|char 00E4|down E7|char 20AC|down E7|char 0160|\
-down 10|down 41|char 0041|down 42|char 0042|down 58|char 0078|down 25|down 59|char 0079"
+down 10|down 41|char 0041|down 42|char 0042|down 58|char 0078|down 25|down AF|down 59|char 0079"
 keys_seen=$(paste -sd '|' "$E2E_DIR/typed.keys")
 [ "$keys_seen" = "$want_keys" ] || e2e_fail "key messages in the key target: $keys_seen, expected $want_keys"
 echo "ok"
