@@ -4,19 +4,21 @@ namespace vostel {
 
 namespace {
 
+constexpr std::string_view kButRecTip =
+    "Drücke eine Taste auf der Fernbedienung, halte sie einwenig, damit du siehst, ob die Daten korrekt "
+    "ankommen, und drücke dann Record";
+constexpr std::string_view kText1Tip = "Gib hier einen knappen Text als ID für dieses Signal an";
+
 constexpr ControlLayout kMainControls[] = {
     {"picMain", ControlKind::PictureArea, {1200, 120, 10095, 5535}, "", ""},
     {"txt1", ControlKind::MultiLineText, {0, 1080, 1095, 4575}, "", ""},
     // 372 twips high, not 375 like the other button.
-    {"butRec", ControlKind::PushButton, {0, 600, 1095, 372}, "Record",
-     "Drücke eine Taste auf der Fernbedienung, halte sie einwenig, damit du siehst, ob die Daten korrekt "
-     "ankommen, und drücke dann Record"},
+    {"butRec", ControlKind::PushButton, {0, 600, 1095, 372}, "Record", kButRecTip},
     {"btnLoadIRData", ControlKind::PushButton, {0, 120, 1095, 375}, "LoadIRData", ""},
 };
 
 constexpr ControlLayout kSignalControls[] = {
-    {"Text1", ControlKind::SingleLineText, {120, 120, 2535, 375}, "",
-     "Gib hier einen knappen Text als ID für dieses Signal an"},
+    {"Text1", ControlKind::SingleLineText, {120, 120, 2535, 375}, "", kText1Tip},
     {"OKButton", ControlKind::PushButton, {120, 600, 1215, 375}, "OK", ""},
     {"CancelButton", ControlKind::PushButton, {1440, 600, 1215, 375}, "Cancel", ""},
 };

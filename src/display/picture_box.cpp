@@ -8,7 +8,8 @@ namespace vostel {
 PictureBox::PictureBox(int outerWidth, int outerHeight, QWidget* parent)
     : QFrame(parent),
       PixelArea(outerWidth, outerHeight),
-      image_(reinterpret_cast<const uchar*>(pixels()), imageWidth(), imageHeight(), imageWidth() * 4, QImage::Format_RGB32) {
+      image_(reinterpret_cast<const uchar*>(pixels()), imageWidth(), imageHeight(), imageWidth() * 4,
+             QImage::Format_RGB32) {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(kFrameWidth);
     setFixedSize(outerWidth, outerHeight);

@@ -8,9 +8,9 @@ PictureBox::PictureBox(HWND parent, int left, int top, int outerWidth, int outer
     : PixelArea(outerWidth, outerHeight) {
     // The client edge is the classic sunken frame, 2 pixels wide.
     const wchar_t* cls = registerClass(L"VostelPictureBox", proc, nullptr);
-    hwnd_ = CreateWindowExW(WS_EX_CLIENTEDGE, cls, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, left, top,
-                            outerWidth, outerHeight, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                            GetModuleHandleW(nullptr), this);
+    hwnd_ = CreateWindowExW(
+        WS_EX_CLIENTEDGE, cls, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, left, top, outerWidth, outerHeight,
+        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), this);
 }
 
 PictureBox::~PictureBox() {

@@ -69,7 +69,8 @@ TEST(Layout, NamingDialog) {
     EXPECT_EQ(toPixels(w[SignalControl::CancelButton].place), (PixelRect{96, 40, 81, 25}));
 
     EXPECT_TRUE(w[SignalControl::Text1].caption.empty());  // empty when created
-    EXPECT_EQ(w[SignalControl::Text1].toolTip, "Gib hier einen knappen Text als ID f\xC3\xBCr dieses Signal an");
+    EXPECT_EQ(w[SignalControl::Text1].toolTip,
+              "Gib hier einen knappen Text als ID f\xC3\xBCr dieses Signal an");
     EXPECT_EQ(w[SignalControl::OKButton].caption, "OK");
     EXPECT_EQ(w[SignalControl::CancelButton].caption, "Cancel");
     EXPECT_TRUE(w[SignalControl::OKButton].toolTip.empty());

@@ -61,8 +61,8 @@ TEST_F(PixelAreaTest, DrawnRowPixels) {
 TEST_F(PixelAreaTest, RowsRunOffTheRightEdge) {
     Visuals vis;
     vis.Init(area);
-    vis.drawPacket(Packet(40, 254));            // 40 * 76 pixels
-    EXPECT_EQ(area.pixel(668, 0), kBlue);      // the ninth segment covers x 608..684
+    vis.drawPacket(Packet(40, 254));       // 40 * 76 pixels
+    EXPECT_EQ(area.pixel(668, 0), kBlue);  // the ninth segment covers x 608..684
     EXPECT_EQ(area.pixel(0, 1), kGreen);
 }
 
