@@ -2,7 +2,7 @@
 
 #include "library/storable_text.h"
 #include "win32/modal.h"
-#include "win32/win32_text.h"
+#include "win32/window_text.h"
 
 namespace vostel::win32 {
 
