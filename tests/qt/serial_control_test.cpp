@@ -185,7 +185,7 @@ TEST_F(QtSerialControlTest, MissingDeviceLeavesThePortClosed) {
 TEST_F(QtSerialControlTest, PortInUseNamesTheProgramHoldingIt) {
     Pty unit;
     link(6, unit.slavePath());
-    QtSerialControl first, second;
+    SerialControl first, second;
     openPort(first, 6);
     second.setCommPort(6);
     const RuntimeError error = openError(second);
