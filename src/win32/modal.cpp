@@ -75,18 +75,13 @@ int dpiOf(HWND window) {
 }
 
 namespace {
-struct TwipsPlace {
-    int left, top, width, height;
-};
-std::map<HWND, TwipsPlace>& places() {
-    static std::map<HWND, TwipsPlace> map;
+std::map<HWND, TwipsRect>& places() {
+    static std::map<HWND, TwipsRect> map;
     return map;
 }
 }  // namespace
 
-void rememberPlace(HWND control, int left, int top, int width, int height) {
-    places()[control] = {left, top, width, height};
-}
+void rememberPlace(HWND control, TwipsRect place) { places()[control] = place; }
 
 void layOutChildren(HWND parent, int dpi) {
     for (auto it = places().begin(); it != places().end();) {
@@ -95,9 +90,8 @@ void layOutChildren(HWND parent, int dpi) {
             continue;
         }
         if (GetParent(it->first) == parent) {
-            const TwipsPlace& p = it->second;
-            SetWindowPos(it->first, nullptr, px(p.left, dpi), px(p.top, dpi), px(p.width, dpi),
-                         px(p.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+            const PixelRect r = toPixels(it->second, dpi);
+            SetWindowPos(it->first, nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
             SendMessageW(it->first, WM_SETFONT, reinterpret_cast<WPARAM>(messageFont(dpi)), TRUE);
         }
         ++it;
@@ -126,14 +120,42 @@ void setFont(HWND control) {
 HWND createControl(HWND parent, const wchar_t* cls, std::wstring_view text, DWORD style, DWORD exStyle,
                    int left, int top, int width, int height, int id) {
     const std::wstring caption(text);
-    const int dpi = dpiOf(parent);
-    HWND control = CreateWindowExW(exStyle, cls, caption.c_str(), WS_CHILD | WS_VISIBLE | style,
-                                   px(left, dpi), px(top, dpi), px(width, dpi), px(height, dpi), parent,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                   GetModuleHandleW(nullptr), nullptr);
-    rememberPlace(control, left, top, width, height);
+    const TwipsRect place{left, top, width, height};
+    const PixelRect r = toPixels(place, dpiOf(parent));
+    HWND control = CreateWindowExW(
+        exStyle, cls, caption.c_str(), WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.width, r.height,
+        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    rememberPlace(control, place);
     setFont(control);
     return control;
+}
+
+HWND createControl(HWND parent, const ControlLayout& control, int id) {
+    const wchar_t* cls = L"EDIT";
+    DWORD style = WS_TABSTOP;
+    DWORD exStyle = WS_EX_CLIENTEDGE;
+    switch (control.kind) {
+        case ControlKind::MultiLineText:  // Enter starts a new line
+            style |=
+                WS_HSCROLL | ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL | ES_NOHIDESEL | ES_WANTRETURN;
+            break;
+        case ControlKind::SingleLineText:
+            style |= ES_AUTOHSCROLL;
+            break;
+        case ControlKind::PushButton:
+            cls = L"BUTTON";
+            style |= BS_PUSHBUTTON;
+            exStyle = 0;
+            break;
+        case ControlKind::PictureArea:  // a window of its own (win32/picture_box.h)
+            return nullptr;
+    }
+    const TwipsRect& r = control.place;
+    HWND hwnd = createControl(parent, cls, widen(control.caption), style, exStyle, r.left, r.top, r.width,
+                              r.height, id);
+    if (control.kind != ControlKind::PushButton) addTextBoxKeys(hwnd);
+    if (!control.toolTip.empty()) addToolTip(parent, hwnd, control.toolTip);
+    return hwnd;
 }
 
 void addToolTip(HWND owner, HWND control, std::string_view text) {

@@ -1,24 +1,21 @@
 #pragma once
-// Shared pieces of the Win32 windows: the modal loop, twips to pixels, the
-// message font and tool tips.
+// Shared pieces of the Win32 windows: the modal loop, controls built from the
+// layout, the message font and tool tips. The program is per-monitor DPI
+// aware (its manifest): each window lays itself out for the DPI of the
+// monitor it is on, with twipsToPixels at that DPI (Windows 10 1607 or later).
 #include <windows.h>
 
 #include <string_view>
 
-#include "runtime/screen_scale.h"
+#include "app/layout.h"
 
 namespace vostel::win32 {
-
-// The program is per-monitor DPI aware (its manifest): each window lays itself
-// out for the DPI of the monitor it is on, 15 twips a pixel at 96 DPI and
-// proportionally more pixels above that (Windows 10 1607 or later).
-constexpr int px(int twips, int dpi) { return twipsToPixelsAtDpi(twips, dpi); }
 
 // The DPI of the monitor `window` is on; without a window, that of the main monitor.
 int dpiOf(HWND window);
 
 // Remembers a child control's place in twips, for laying it out again at another DPI.
-void rememberPlace(HWND control, int left, int top, int width, int height);
+void rememberPlace(HWND control, TwipsRect place);
 // Puts every remembered child of `parent` at its place for `dpi`, with the font for it.
 void layOutChildren(HWND parent, int dpi);
 
@@ -44,6 +41,10 @@ void setFont(HWND control);  // for the DPI of its window
 // A child control at a place given in twips, at the DPI of its window.
 HWND createControl(HWND parent, const wchar_t* cls, std::wstring_view text, DWORD style, DWORD exStyle,
                    int left, int top, int width, int height, int id);
+// A control of a window's layout (a text box or a push button) with its
+// kind's class, styles and keys (addTextBoxKeys for a text box), at its place,
+// with its caption and tool tip.
+HWND createControl(HWND parent, const ControlLayout& control, int id);
 
 // Gives `control` the tool tip `text` (UTF-8).
 void addToolTip(HWND owner, HWND control, std::string_view text);
