@@ -8,7 +8,8 @@
 
 namespace vostel {
 
-enum class PortOpenFailure { Missing, InUse, NotSerial };
+// Settings: the device opened but refused the line settings.
+enum class PortOpenFailure { Missing, InUse, NotSerial, Settings };
 
 // `port` names the port and its device; `hint` (may be empty) follows a missing port's text.
 RuntimeError portOpenError(PortOpenFailure failure, const std::string& port, const std::string& reason,
