@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "win32/win32_error.h"
+#include "runtime/system_error.h"
 
 namespace vostel::win32 {
 
