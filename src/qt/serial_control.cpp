@@ -52,7 +52,7 @@ SerialPort::~SerialPort() {
 }
 
 std::optional<RawPort::OpenFailure> SerialPort::open(const std::filesystem::path& device,
-                                                       const LineSettings& settings) {
+                                                     const LineSettings& settings) {
     port_.setPortName(QFile::decodeName(device.c_str()));
     quiet_ = true;
     if (!port_.open(QIODevice::ReadWrite)) {
