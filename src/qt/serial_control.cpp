@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "serial/port_device.h"
+
 namespace vostel::qt {
 
 namespace {
@@ -62,7 +64,9 @@ std::optional<RawPort::OpenFailure> SerialPort::open(const std::filesystem::path
             case QSerialPort::DeviceNotFoundError:
                 return OpenFailure{PortOpenFailure::Missing, reason};
             case QSerialPort::PermissionError:
-                return OpenFailure{PortOpenFailure::InUse, reason};
+                // QSerialPort reports a port locked by another program as a
+                // "permission" error: name the holder from the lock file instead.
+                return OpenFailure{PortOpenFailure::InUse, portHolder(device)};
             default:
                 return OpenFailure{PortOpenFailure::NotSerial, reason};
         }

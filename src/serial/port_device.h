@@ -33,9 +33,14 @@ PortDevice findPortDevice(int number);
 std::string describePort(int number, const std::filesystem::path& name, const std::filesystem::path& device);
 
 // Follows the text of a port N that does not exist: how ports are named on
-// this system, and on Linux the serial devices present with the command that
-// makes each port N (missingPortAdvice).
+// this system, and on Linux the ports present and the serial devices that
+// have no number (missingPortAdvice).
 std::string portsHint(int number);
+
+// Linux: who holds `device` open: the running program whose process ID its
+// lock file LCK..NAME (in /var/lock, /run/lock or the temporary folder) names,
+// as "PROGRAM, process PID"; empty when no running program holds such a lock.
+std::string portHolder(const std::filesystem::path& device);
 
 // Linux gives the slave sides of pseudo-terminals the majors 136 to 143;
 // Windows has none.
