@@ -44,6 +44,11 @@ if(TARGET vostel)
                             start-in-data-folder PROGRAM)
   vostel_install_with_paths(${packaging}/${VOSTEL_APP_ID}.desktop.in ${CMAKE_INSTALL_DATADIR}/applications
                             ${VOSTEL_APP_ID}.desktop)
+  # KWin offers its fake input only to a program whose installed desktop entry
+  # names that very binary and asks for the interface; the menu entry names
+  # the launcher, so a hidden entry names the program.
+  vostel_install_with_paths(${packaging}/${VOSTEL_APP_ID}.keys.desktop.in ${CMAKE_INSTALL_DATADIR}/applications
+                            ${VOSTEL_APP_ID}.keys.desktop)
   configure_file(${packaging}/${VOSTEL_APP_ID}.metainfo.xml.in ${VOSTEL_APP_ID}.metainfo.xml @ONLY)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${VOSTEL_APP_ID}.metainfo.xml
           DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

@@ -31,6 +31,15 @@ constexpr std::array kNames{
     Name{"TAB", NamedKey::Tab},             Name{"UP", NamedKey::Up},
     Name{"ADD", NamedKey::Add},             Name{"SUBTRACT", NamedKey::Subtract},
     Name{"MULTIPLY", NamedKey::Multiply},   Name{"DIVIDE", NamedKey::Divide},
+    Name{"VOLUME_UP", NamedKey::VolumeUp},  Name{"VOLUME_DOWN", NamedKey::VolumeDown},
+    Name{"VOLUME_MUTE", NamedKey::VolumeMute},
+    Name{"MEDIA_PLAY_PAUSE", NamedKey::MediaPlayPause},
+    Name{"MEDIA_STOP", NamedKey::MediaStop},
+    Name{"MEDIA_NEXT", NamedKey::MediaNext},
+    Name{"MEDIA_PREV", NamedKey::MediaPrev},
+    Name{"BROWSER_BACK", NamedKey::BrowserBack},
+    Name{"BROWSER_FORWARD", NamedKey::BrowserForward},
+    Name{"BROWSER_HOME", NamedKey::BrowserHome},
 };
 
 constexpr std::array<Modifier, 3> kModifiers{Modifier::Shift, Modifier::Ctrl, Modifier::Alt};

@@ -4,7 +4,8 @@
 //   + ^ %        Shift, Ctrl, Alt for the next key, or for a group in ( )
 //   ~            Enter
 //   {+} {~} ...  a special character typed literally ({{} and {}} for braces)
-//   {NAME}       a named key (case-insensitive): {ENTER} {LEFT} {F5} {ADD} ...
+//   {NAME}       a named key (case-insensitive): {ENTER} {LEFT} {F5} {ADD} ...,
+//                and the media row: {VOLUME_UP} {MEDIA_PLAY_PAUSE} {BROWSER_BACK} ...
 //   {key n}      the key n times: {LEFT 42}, {h 10}
 //   anything else types itself; letters keep their case.
 #include <cstdint>
@@ -20,6 +21,9 @@ enum class NamedKey : std::uint8_t {
     Insert, Left, NumLock, PageDown, PageUp, PrintScreen, Right, ScrollLock, Tab, Up,
     F1, F2, F3, F4, F5, F6, F7, F8, F9, F10, F11, F12, F13, F14, F15, F16,
     Add, Subtract, Multiply, Divide,
+    // The keys of a keyboard's media row, which remote controls mostly stand in for.
+    VolumeUp, VolumeDown, VolumeMute, MediaPlayPause, MediaStop, MediaNext, MediaPrev,
+    BrowserBack, BrowserForward, BrowserHome,
 };
 
 // One step of typing: a modifier goes down or up, or a key is tapped

@@ -6,12 +6,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "action/sender_choice.h"
 #include "app/clock.h"
 #include "app/mdl_main.h"
 #include "qt/dlg_signal.h"
 #include "qt/frm_main.h"
 #include "qt/prompts.h"
 #include "qt/serial_control.h"
+#include "wayland/senders.h"
 #include "x11/keystroke_sender.h"
 #include "vostel_version.h"
 
@@ -59,7 +61,15 @@ int main(int argc, char** argv) {
     QApplication app(qtArgc, qtArgv);
     vostel::qt::SerialControl com1;
     vostel::qt::Prompts prompts;
-    vostel::x11::KeystrokeSender keys;
+    // Keys go through what the session offers, chosen at the first keys typed.
+    vostel::ChosenKeystrokeSender keys(
+        vostel::Session::fromEnvironment(),
+        [](vostel::SenderKind kind) -> std::unique_ptr<vostel::KeystrokeSender> {
+            if (kind != vostel::SenderKind::XTest) return vostel::wayland::openSender(kind);
+            auto x11 = std::make_unique<vostel::x11::KeystrokeSender>();
+            x11->open();
+            return x11;
+        });
     vostel::SystemClock clock;
     vostel::qt::dlgSignal naming;
     vostel::qt::frmMain form;

@@ -39,6 +39,8 @@ public:
     // server cannot tell when a window has processed them, so `wait` changes
     // nothing. No X display: error 68 with a text that says why.
     void sendKeys(std::string_view keys, bool wait) override;
+    // Opens the display now rather than at the first keys: error 68 as above.
+    void open() { display(); }
 
 private:
     Display* display();

@@ -5,40 +5,12 @@
 #define XK_TECHNICAL
 #include <X11/keysym.h>
 
+#include "action/keysyms.h"
 #include "runtime/cp1252.h"
 
 namespace vostel::x11 {
 
-KeySym namedKeysym(NamedKey key) {
-    switch (key) {
-    case NamedKey::Backspace: return XK_BackSpace;
-    case NamedKey::Break: return XK_Break;
-    case NamedKey::CapsLock: return XK_Caps_Lock;
-    case NamedKey::Clear: return XK_Clear;
-    case NamedKey::Delete: return XK_Delete;
-    case NamedKey::Down: return XK_Down;
-    case NamedKey::End: return XK_End;
-    case NamedKey::Enter: return XK_Return;
-    case NamedKey::Escape: return XK_Escape;
-    case NamedKey::Help: return XK_Help;
-    case NamedKey::Home: return XK_Home;
-    case NamedKey::Insert: return XK_Insert;
-    case NamedKey::Left: return XK_Left;
-    case NamedKey::NumLock: return XK_Num_Lock;
-    case NamedKey::PageDown: return XK_Next;
-    case NamedKey::PageUp: return XK_Prior;
-    case NamedKey::PrintScreen: return XK_Print;
-    case NamedKey::Right: return XK_Right;
-    case NamedKey::ScrollLock: return XK_Scroll_Lock;
-    case NamedKey::Tab: return XK_Tab;
-    case NamedKey::Up: return XK_Up;
-    case NamedKey::Add: return XK_KP_Add;
-    case NamedKey::Subtract: return XK_KP_Subtract;
-    case NamedKey::Multiply: return XK_KP_Multiply;
-    case NamedKey::Divide: return XK_KP_Divide;
-    default: return XK_F1 + (static_cast<KeySym>(key) - static_cast<KeySym>(NamedKey::F1));
-    }
-}
+KeySym namedKeysym(NamedKey key) { return keysymOf(key); }
 
 KeySym classicKeysym(char32_t c) {
     switch (c) {

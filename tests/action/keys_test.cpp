@@ -96,6 +96,13 @@ TEST(ParseKeys, NamedKeysInAnyCase) {
         {"MULTIPLY", NamedKey::Multiply},   {"DIVIDE", NamedKey::Divide},
         {"F1", NamedKey::F1},               {"F9", NamedKey::F9},
         {"F10", NamedKey::F10},             {"F16", NamedKey::F16},
+        {"VOLUME_UP", NamedKey::VolumeUp},  {"VOLUME_DOWN", NamedKey::VolumeDown},
+        {"VOLUME_MUTE", NamedKey::VolumeMute},
+        {"MEDIA_PLAY_PAUSE", NamedKey::MediaPlayPause},
+        {"MEDIA_STOP", NamedKey::MediaStop}, {"MEDIA_NEXT", NamedKey::MediaNext},
+        {"MEDIA_PREV", NamedKey::MediaPrev}, {"BROWSER_BACK", NamedKey::BrowserBack},
+        {"BROWSER_FORWARD", NamedKey::BrowserForward},
+        {"BROWSER_HOME", NamedKey::BrowserHome},
     };
     for (const auto& [name, key] : names) {
         std::string upper = name, lower, mixed;
@@ -121,6 +128,10 @@ TEST(ParseKeys, RepeatCounts) {
     EXPECT_EQ(p("{} 2}{{ 2}{~ 2}{  2}"), "}}{{~~  ");
     EXPECT_EQ(p("a{b 0}c+{d 0}e"), "ace");
     EXPECT_EQ(parse("{a 5000}{b 5000}").size(), 10000u);  // exactly the limit
+    EXPECT_EQ(parse("^{volume_up 3}"),
+              (std::vector{KeyEvent::press(Modifier::Ctrl), KeyEvent::tap(NamedKey::VolumeUp),
+                           KeyEvent::tap(NamedKey::VolumeUp), KeyEvent::tap(NamedKey::VolumeUp),
+                           KeyEvent::release(Modifier::Ctrl)}));
 }
 
 TEST(ParseKeys, TabAndLineBreaksTypeTheirKeys) {
@@ -152,6 +163,9 @@ TEST(ParseKeys, RejectsUnknownNamesAndBadCounts) {
     expectRejected("{F01}", "unknown key name {F01}");
     expectRejected("{ENTERX 2}", "unknown key name {ENTERX}");
     expectRejected("{ä€}", "unknown key name {ä€}");
+    expectRejected("{VOLUME UP}", "repeat count in {VOLUME UP} is not a number");
+    expectRejected("{VOLUMEUP}", "unknown key name {VOLUMEUP}");
+    expectRejected("{MEDIA_PLAY}", "unknown key name {MEDIA_PLAY}");
     expectRejected("{LEFT x}", "repeat count in {LEFT x} is not a number");
     expectRejected("{LEFT -1}", "repeat count in {LEFT -1} is not a number");
     expectRejected("{LEFT 1.5}", "repeat count in {LEFT 1.5} is not a number");

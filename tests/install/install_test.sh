@@ -32,6 +32,13 @@ for png in "$usr"/share/icons/hicolor/*x*/apps/*.png; do
   [ "$size" = "${folder##*/}" ] && [ "$(basename "$png")" = "$icon.png" ] ||
     fail "${png#"$root"} is a $size picture"
 done
+# KDE's fake input: a hidden entry that names the installed program itself.
+keys_entry=$usr/share/applications/$id.keys.desktop
+out=$(desktop-file-validate "$keys_entry" 2>&1) && [ -z "$out" ] || fail "desktop-file-validate: $out"
+[ "$(sed -n 's/^Exec=//p' "$keys_entry")" = /usr/bin/vostel ] && [ -x "$usr/bin/vostel" ] ||
+  fail "the KDE entry does not name the installed /usr/bin/vostel"
+grep -qx 'X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input' "$keys_entry" && grep -qx 'NoDisplay=true' "$keys_entry" ||
+  fail "the KDE entry does not ask for org_kde_kwin_fake_input, hidden from menus"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" ||
   fail "the metadata does not name the desktop entry $id.desktop"
 grep -qx '  <project_license>MIT</project_license>' "$metainfo" || fail "the metadata names no MIT licence"

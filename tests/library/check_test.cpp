@@ -89,6 +89,8 @@ TEST(Check, EachKindOfFindingAndACleanLibrary) {
 
 TEST(Check, KeyDescriptionsAsTheProgramReadsThem) {
     EXPECT_FALSE(keyDescriptionError("sendkeys:abc"));
+    EXPECT_FALSE(keyDescriptionError("sendkeys:{Volume_Up 3}{MEDIA_PLAY_PAUSE}{browser_back}"));
+    EXPECT_EQ(keyDescriptionError("sendkeys:{VOLUME_LOUDER}")->number(), 5);
     EXPECT_FALSE(keyDescriptionError("Sendkeys:{"));  // not typed at all, so never rejected
     ASSERT_TRUE(keyDescriptionError("sendkeys:a}"));
     EXPECT_EQ(keyDescriptionError("sendkeys:a}")->boxMessage(),

@@ -6,6 +6,7 @@
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
+#include <X11/XF86keysym.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
@@ -182,6 +183,17 @@ TEST_F(LiveKeys, ShiftHeldForAGroup) {
 TEST_F(LiveKeys, RepeatedLeftMovesTheCursor) {
     action_.doAction("sendkeys:abcdef{LEFT 3}X{END}Y");
     EXPECT_EQ(arrived("abcXdefY"), "abcXdefY");
+}
+
+// The description the Wayland end-to-end test types under sway.
+TEST_F(LiveKeys, ShiftCtrlLatinEnterRepeatAndAMediaKey) {
+    action_.doAction("sendkeys:x^a+hello{LEFT 2}\xE4\x80{VOLUME_UP}{END}W{ENTER}");
+    EXPECT_EQ(arrived("Helä€loW"), "Helä€loW");
+    EXPECT_TRUE(waitUntil([] { return read().enters == 1; })) << read().enters;
+    std::ifstream keys(path("state") + ".keys");
+    std::string line, seen;
+    while (std::getline(keys, line)) seen += line + " ";
+    EXPECT_NE(seen.find("0x1008ff13"), std::string::npos) << "keys without text: " << seen;
 }
 
 TEST_F(LiveKeys, BracedSpecialsTypeLiterally) {
@@ -387,6 +399,9 @@ TEST(X11Keysyms, CharactersAndNamedKeys) {
     EXPECT_EQ(wantedFor(KeyEvent::character(U'\u03A9')), (Wanted{0x010003A9, 0x010003A9}));
     EXPECT_EQ(wantedFor(KeyEvent::tap(NamedKey::F12)).sym, XK_F12);
     EXPECT_EQ(wantedFor(KeyEvent::tap(NamedKey::PageDown)).sym, XK_Next);
+    EXPECT_EQ(wantedFor(KeyEvent::tap(NamedKey::VolumeUp)).sym, XF86XK_AudioRaiseVolume);
+    EXPECT_EQ(wantedFor(KeyEvent::tap(NamedKey::MediaPlayPause)).sym, XF86XK_AudioPlay);
+    EXPECT_EQ(describe(wantedFor(KeyEvent::tap(NamedKey::BrowserBack))), "the key XF86Back");
     EXPECT_EQ(describe(wantedFor(KeyEvent::character(U'\u20AC'))), "'\xE2\x82\xAC'");
     EXPECT_EQ(describe(wantedFor(KeyEvent::tap(NamedKey::Tab))), "the key Tab");
     EXPECT_FALSE(typesKey(KeyEvent::press(Modifier::Shift)));

@@ -1,8 +1,12 @@
 // A focused line edit for the keystroke tests. Whenever its state changes it
 // rewrites the file named by its argument with "<generation> <enters>\n<text>".
-// A line "clear" on standard input empties it and raises the generation; the
-// file is written for the first time once the window has the input focus.
+// Keys that type no text (media keys, ...) are added to that name plus
+// ".keys", one keysym a line ("0x1008ff13"). A line "clear" on standard input
+// empties both and raises the generation; the file is written for the first
+// time once the window has the input focus.
 #include <QApplication>
+#include <QFile>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QSaveFile>
 #include <QSocketNotifier>
@@ -10,11 +14,37 @@
 
 #include <unistd.h>
 
+namespace {
+
+// Notes the keysym of every key that types no text and is no modifier.
+class Edit : public QLineEdit {
+public:
+    explicit Edit(QString keysFile) : keysFile_(std::move(keysFile)) {}
+    void forgetKeys() { QFile(keysFile_).remove(); }
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        const bool modifier = e->key() == Qt::Key_Shift || e->key() == Qt::Key_Control ||
+                              e->key() == Qt::Key_Alt || e->key() == Qt::Key_Meta;
+        if (e->text().isEmpty() && !modifier) {
+            QFile file(keysFile_);
+            if (file.open(QIODevice::Append))
+                file.write("0x" + QByteArray::number(e->nativeVirtualKey(), 16) + '\n');
+        }
+        QLineEdit::keyPressEvent(e);
+    }
+
+private:
+    QString keysFile_;
+};
+
+}  // namespace
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (argc < 2) return 2;
     const QString out = QString::fromLocal8Bit(argv[1]);
-    QLineEdit edit;
+    Edit edit(out + QStringLiteral(".keys"));
     edit.setWindowTitle(QStringLiteral("vostel-keytarget"));
     edit.setGeometry(0, 0, 400, 40);
     int generation = 0;
@@ -49,6 +79,7 @@ int main(int argc, char** argv) {
         while ((nl = pending.indexOf('\n')) >= 0) {
             if (pending.left(nl) == "clear") {
                 edit.clear();
+                edit.forgetKeys();
                 enters = 0;
                 ++generation;
                 write();
