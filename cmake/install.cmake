@@ -79,4 +79,15 @@ endforeach()
 add_custom_target(manual_pages ALL DEPENDS ${manual_pages})
 add_dependencies(programs manual_pages)
 
+# The licence as share/doc/vostel/copyright, in Debian's machine-readable format:
+# its terms are LICENSE's text from "Permission", indented, blank lines as " .".
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/LICENSE)
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE licence)
+string(REGEX REPLACE "^.*\n(Permission is hereby granted)" "\\1" terms "${licence}")
+string(STRIP "${terms}" terms)
+string(REPLACE "\n\n" "\n.\n" terms "${terms}")
+string(REPLACE "\n" "\n " VOSTEL_LICENSE_TERMS " ${terms}")
+configure_file(${packaging}/copyright.in copyright @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/vostel)
+
 include(cmake/package.cmake)

@@ -10,9 +10,9 @@
 #include <random>
 
 #include "app/clock.h"
-#include "app/frm_main.h"
 #include "library/library_file.h"
 #include "library/naming_prompt.h"
+#include "qt/frm_main.h"
 #include "serial/serial_control.h"
 
 namespace vostel {
@@ -88,7 +88,7 @@ void tick(benchmark::State& state, bool similar, int recordCount = 32768) {
     NoNaming naming;
     NoKeys keys;
     SystemClock clock;
-    frmMain form;
+    qt::frmMain form;
     mdlMain shell(form, com, prompts, naming, keys, clock, dir / "irdata.txt");
     form.attach(shell);
     if (shell.startUp() != mdlMain::StartResult::Running) std::abort();
@@ -111,7 +111,7 @@ void BM_TickTwentyPacketsEmptyLibrary(benchmark::State& state) { tick(state, fal
 
 // One log entry, with the window shown and repainted, after `range(0)` entries.
 void BM_LogEntry(benchmark::State& state) {
-    frmMain form;
+    qt::frmMain form;
     form.show();
     for (int64_t i = 0; i < state.range(0); ++i) form.prependLog("signal " + std::to_string(i));
     QApplication::processEvents();

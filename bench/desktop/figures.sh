@@ -30,7 +30,7 @@ until [ -L "$XDG_CONFIG_HOME/vostel/ports/com5" ]; do sleep 0.05; done
 
 cd "$work"
 start=$(date +%s%N)
-"$build/src/app/vostel" &
+"$build/src/qt/vostel" &
 app=$!
 pids+=($app)
 until xdotool search --onlyvisible --name 'Welchen Com-Port' >/dev/null 2>&1; do sleep 0.002; done

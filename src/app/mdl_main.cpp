@@ -65,6 +65,7 @@ void mdlMain::receiveCycle() {
     if (busy_) return;
     busy_ = true;
     inputRead_ = false;
+    recording_ = false;
     packetsHandled_ = 0;
     const std::string input = comPort_.getDataAsString();
     inputRead_ = true;
@@ -87,7 +88,9 @@ void mdlMain::handlePacket(const Packet& thePacket) {
     OCR& ocr = library();
     if (recordCount_ > 0) {
         recordCount_ = sub16(recordCount_, 1);
+        recording_ = true;
         ocr.Record(thePacket);
+        recording_ = false;
     }
     std::string id;
     if (!ocr.findID(thePacket, id)) return;
@@ -110,16 +113,21 @@ void mdlMain::Timer1_Timer() {
         // Only a cycle that handled packets cleanly makes the last error worth
         // showing again; a tick that read nothing proves nothing.
         if (packetsHandled_ > 0) shownCycleError_.reset();
+    } catch (const FramingError&) {
+        // Framing errors come from the input itself and are part of ordinary operation.
+        busy_ = false;
     } catch (...) {
         const RuntimeError error = currentError();
-        // Framing errors come from the input itself and are part of ordinary
-        // operation. A lost port is reported by the serial control once per
-        // loss, so its error is always shown. Other errors are shown once,
-        // until a cycle handles packets cleanly.
+        // A lost port is reported by the serial control once per
+        // loss, so its error is always shown. A failed recording is always
+        // shown: it happens once per press of Record, and a record that could
+        // not be saved exists only in memory. Other errors (a faulty key
+        // description, pressed again and again) are shown once, until a cycle
+        // handles packets cleanly.
         std::pair<int, std::string> key{error.number(), error.text()};
-        if (!inputRead_) {
+        if (!inputRead_ || recording_) {
             showError(error);
-        } else if (error.number() != kErrInternal && shownCycleError_ != key) {
+        } else if (shownCycleError_ != key) {
             shownCycleError_ = std::move(key);
             showError(error);  // busy stays set while the box is open
         }

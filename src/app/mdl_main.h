@@ -94,9 +94,10 @@ private:
     int16_t recordCount_ = 0;
     HoldOff holdOff_;  // lastActionTime
 
-    // Of the running or last receive cycle: whether its input was read, and
-    // how many packets it handled to the end.
+    // Of the running or last receive cycle: whether its input was read,
+    // whether it failed while recording, and how many packets it handled to the end.
     bool inputRead_ = false;
+    bool recording_ = false;  // in OCR.Record (still set when it raised)
     int packetsHandled_ = 0;
     // The last error the receive cycle showed; cleared by a cycle that handles
     // packets without an error.

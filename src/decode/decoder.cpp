@@ -19,7 +19,7 @@ std::size_t firstOf(std::string_view text, char c) {
     return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) + 1 : 0;
 }
 
-[[noreturn]] void framingError() { throw RuntimeError(kErrInternal); }
+[[noreturn]] void framingError() { throw FramingError(); }
 
 }  // namespace
 

@@ -57,7 +57,12 @@ void OCR::saveIRData() {
 }
 
 void OCR::loadIRData() {
-    signals_ = readLibraryFile(file_);
+    // A missing file is an error here, named in full, so that a user who
+    // started the program in the wrong folder sees where it looked.
+    std::error_code noWorkingFolder;
+    std::filesystem::path file = std::filesystem::absolute(file_, noWorkingFolder);
+    if (noWorkingFolder) file = file_;
+    signals_ = readLibraryFile(file, IfMissing::Fail);
     loadedThisRun_ = true;
 }
 

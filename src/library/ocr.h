@@ -22,7 +22,8 @@ public:
     // record then stays in memory).
     void Record(const Packet& theData);
     void saveIRData();
-    // Replaces the library with the file's contents; on failure raises and keeps the library.
+    // Replaces the library with the file's contents; on failure (a missing file
+    // included, named by its full path) raises and keeps the library.
     void loadIRData();
     // Sets theID to the first matching record's ID (or "<not found>") and returns whether found.
     bool findID(const Packet& theData, std::string& theID) const;

@@ -8,7 +8,7 @@ namespace vostel {
 
 // Error numbers used across the program.
 enum ErrorNumber : int {
-    kErrInternal = 0,       // the framer's framing errors and the queue's invariant error
+    kErrInternal = 0,       // a broken internal rule: framing errors (FramingError), the queue's invariant
     kErrInvalidCall = 5,    // "Invalid procedure call or argument"
     kErrOverflow = 6,       // "Overflow"
     kErrOutOfMemory = 7,    // "Out of memory"
@@ -52,6 +52,15 @@ public:
 private:
     int number_;
     std::string text_;
+};
+
+// A framing error of the received byte stream: error 0 with its standard text.
+// Bytes outside a whole packet are line noise, part of ordinary operation, so
+// the receive cycle and the monitor leave this type out; any other error 0 is
+// a real fault and is shown.
+class FramingError : public RuntimeError {
+public:
+    FramingError() : RuntimeError(kErrInternal) {}
 };
 
 // The error an errno value stands for (ENOENT -> 53, EACCES -> 70, ENOSPC -> 61, ...),

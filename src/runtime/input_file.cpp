@@ -1,5 +1,5 @@
 // What InputFile does alike on every system; opening and reading are in
-// input_file_posix.cpp and in the Windows edges.
+// input_file_posix.cpp and input_file_win32.cpp.
 #include "runtime/input_file.h"
 
 #include <utility>

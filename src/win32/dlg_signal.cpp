@@ -1,7 +1,7 @@
 #include "win32/dlg_signal.h"
 
 #include "win32/modal.h"
-#include "win32/win32_text.h"
+#include "win32/window_text.h"
 
 namespace vostel::win32 {
 

@@ -1,7 +1,7 @@
 #include "win32/frm_main.h"
 
 #include "win32/modal.h"
-#include "win32/win32_text.h"
+#include "win32/window_text.h"
 
 namespace vostel::win32 {
 

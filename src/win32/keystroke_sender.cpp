@@ -6,7 +6,7 @@
 
 #include "runtime/cp1252.h"
 #include "runtime/error.h"
-#include "win32/win32_error.h"
+#include "runtime/system_error.h"
 
 namespace vostel::win32 {
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "win32/win32_text.h"
+#include "win32/window_text.h"
 
 namespace vostel::win32 {
 

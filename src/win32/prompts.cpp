@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "win32/modal.h"
-#include "win32/win32_text.h"
+#include "win32/window_text.h"
 
 namespace vostel::win32 {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <map>
 
+#include "runtime/system_error.h"
 #include "serial/port_open_error.h"
-#include "win32/win32_error.h"
-#include "win32/win32_text.h"
+#include "win32/window_text.h"
 
 namespace vostel::win32 {
 

@@ -8,10 +8,10 @@
 #include <cmath>
 #include <filesystem>
 
-#include "fakes.h"
 #include "library/library_file.h"
 #include "library/ocr.h"
 #include "serial/protocol.h"
+#include "support/fakes.h"
 #include "support/temp_dir.h"
 
 namespace vostel {
@@ -265,6 +265,22 @@ TEST_F(ShellTest, FramingErrorsAreNotShown) {
     EXPECT_TRUE(prompts.boxes.empty());
 }
 
+TEST_F(ShellTest, OnlyFramingErrorsAreLeftOutNotEveryErrorZero) {
+    // A broken internal rule (the queue's invariant, say) has the framing
+    // errors' number, but is a fault and is shown.
+    startWithLibrary({{kA, "sendkeys:x"}});
+    keys.check = [](std::string_view) { throw RuntimeError(kErrInternal); };
+    clock.readings = {10, 10};
+    tick(frame({10, 20, 30}));
+    const std::string box = "Vostel|16|Run-time error '0':\n\nApplication-defined or object-defined error";
+    EXPECT_EQ(prompts.boxes, (std::vector<std::string>{box}));
+    EXPECT_FALSE(shell->busy());
+    // The framer's error 0, line noise, is not.
+    tick("\xFF");
+    EXPECT_EQ(prompts.boxes, (std::vector<std::string>{box}));
+    EXPECT_FALSE(shell->busy());
+}
+
 TEST_F(ShellTest, OtherCycleErrorsAreShownOnceUntilACleanCycle) {
     startWithLibrary({{kA, "sendkeys:{BOGUS}"}});
     keys.check = [](std::string_view) { throw RuntimeError(kErrInvalidCall); };
@@ -288,6 +304,22 @@ TEST_F(ShellTest, OtherCycleErrorsAreShownOnceUntilACleanCycle) {
     next();
     EXPECT_EQ(prompts.boxes, (std::vector<std::string>{box, box}));
     EXPECT_EQ(form.log.size(), 5 * std::string("sendkeys:{BOGUS}\r\n").size());
+}
+
+// Each press of Record whose save fails shows its box, also when the same
+// failure comes again before a cycle ran cleanly: the record is only in memory.
+TEST_F(ShellTest, EveryFailedSaveIsShown) {
+    shell = std::make_unique<mdlMain>(form, com, prompts, naming, keys, clock, dir / "gone" / "irdata.txt");
+    start();
+    naming.answers = {{true, "a"}, {true, "b"}};
+    for (int press = 0; press < 2; ++press) {
+        shell->butRec_Click();
+        tick(frame({10, 20, 30}));
+    }
+    ASSERT_EQ(prompts.boxes.size(), 2u);
+    EXPECT_EQ(prompts.boxes[0], prompts.boxes[1]);
+    EXPECT_NE(prompts.boxes[0].find("irdata.txt"), std::string::npos);
+    EXPECT_EQ(shell->ocr()->library()->size(), 2u);
 }
 
 TEST_F(ShellTest, LostPortIsShownOncePerLossAndReadingGoesOn) {
@@ -359,6 +391,19 @@ TEST_F(ShellTest, FailedLoadShowsTheErrorAndKeepsTheLibrary) {
     ASSERT_EQ(prompts.boxes.size(), 1u);
     EXPECT_TRUE(prompts.boxes[0].starts_with("Vostel|16|Run-time error '"));
     EXPECT_NE(prompts.boxes[0].find("irdata.txt"), std::string::npos);
+    clock.readings = {10, 10};
+    tick(frame({10, 20, 30}));
+    EXPECT_EQ(form.log, "A\r\n");
+}
+
+// LoadIRData in a folder without a library says so and keeps the library.
+TEST_F(ShellTest, LoadingAMissingLibraryShowsItsPathAndKeepsTheLibrary) {
+    startWithLibrary({{kA, "A"}});
+    fs::remove(file);
+    shell->btnLoadIRData_Click();
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_TRUE(
+        prompts.boxes[0].starts_with("Vostel|16|Run-time error '53':\n\nFile not found: " + file.string()));
     clock.readings = {10, 10};
     tick(frame({10, 20, 30}));
     EXPECT_EQ(form.log, "A\r\n");

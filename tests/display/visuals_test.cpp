@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "recording_surface.h"
 #include "runtime/error.h"
 #include "support/errors.h"
+#include "support/recording_surface.h"
 
 namespace vostel {
 namespace {

@@ -50,10 +50,10 @@ e2e_fail() {
 
 e2e_init() {
   local build=${1:-build}
-  VOSTEL=${VOSTEL:-$build/src/app/vostel}
+  VOSTEL=${VOSTEL:-$build/src/qt/vostel}
   VOSTEL_SIM=${VOSTEL_SIM:-$build/tools/vostel-sim/vostel-sim}
   VOSTEL_TOOL=${VOSTEL_TOOL:-$build/tools/vostel-tool/vostel-tool}
-  VOSTEL_KEYTARGET=${VOSTEL_KEYTARGET:-$build/tests/action/vostel-keytarget}
+  VOSTEL_KEYTARGET=${VOSTEL_KEYTARGET:-$build/tests/x11/vostel-keytarget}
   [ -x "$VOSTEL" ] || { echo "no vostel program in $build" >&2; return 1; }
   [ -x "$VOSTEL_SIM" ] || { echo "no vostel-sim in $build" >&2; return 1; }
   E2E_DIR=$(mktemp -d "${TMPDIR:-/tmp}/vostel-e2e.XXXXXX")

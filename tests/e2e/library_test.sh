@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# LoadIRData in a folder without a library: an error box, and the program goes on.
 # LoadIRData on a library written by vostel-tool import, then recognition of
 # its signals; a "sendkeys:" ID types into a separate focused window, also
 # while its button is held, at most once per 0.35 s.
@@ -9,6 +10,14 @@ e2e_start_xvfb
 e2e_start_sim
 work=$E2E_DIR/work
 mkdir -p "$work"
+e2e_connect "$work"
+
+e2e_click_main "$E2E_LOAD_X" "$E2E_LOAD_Y"
+e2e_wait_for "$E2E_TIMEOUT" eval '[ -n "$(e2e_other_windows)" ]' || e2e_fail "LoadIRData without a library showed nothing"
+e2e_focus "$(e2e_other_windows)"
+xdotool key Return
+e2e_wait_for "$E2E_TIMEOUT" eval '[ -z "$(e2e_other_windows)" ]' || e2e_fail "the box did not close"
+
 packet() { e2e_durations "$1" | tr ' ' ','; }
 cat >"$E2E_DIR/library.json" <<JSON
 {"records": [
@@ -18,7 +27,6 @@ cat >"$E2E_DIR/library.json" <<JSON
 ]}
 JSON
 "$VOSTEL_TOOL" import "$E2E_DIR/library.json" "$work/irdata.txt"
-e2e_connect "$work"
 
 keys=$E2E_DIR/keys.txt
 e2e_start_keytarget "$keys"

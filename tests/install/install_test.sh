@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # An install into a temporary DESTDIR holds exactly the expected files; the
 # desktop entry and the AppStream metadata validate and name the installed
-# launcher, icon and entry; every icon has its folder's size; the manual pages
+# launcher, icon and entry; every icon has its folder's size; the copyright
+# file carries LICENSE's terms; the manual pages
 # render without warnings; the programs, the metadata and the manual pages give
 # one version.
 set -euo pipefail
@@ -40,6 +41,14 @@ grep -qx 'X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input' "$keys_entry" && gre
   fail "the KDE entry does not ask for org_kde_kwin_fake_input, hidden from menus"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" ||
   fail "the metadata does not name the desktop entry $id.desktop"
+grep -qx '  <project_license>MIT</project_license>' "$metainfo" || fail "the metadata names no MIT licence"
+
+# The licence: LICENSE's terms in Debian's machine-readable copyright format.
+copyright=$usr/share/doc/vostel/copyright
+grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$copyright" &&
+  grep -qx 'License: Expat' "$copyright" || fail "the copyright file is not in the machine-readable format"
+diff <(sed '1,/^License:/d; s/^ //; s/^\.$//' "$copyright") <(sed -n '/^Permission/,$p' "$INSTALL_TESTS/../../LICENSE") \
+  >"$TMP/diff" || fail "the copyright file's terms differ from LICENSE: $(cat "$TMP/diff")"
 
 for page in "$usr"/share/man/man1/*; do
   out=$(zcat "$page" | groff -ww -z -t -man 2>&1)
@@ -50,7 +59,7 @@ done
 
 version=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$metainfo")
 [ -n "$version" ] || fail "the metadata names no release"
-for program in vostel-tool vostel-sim; do
+for program in vostel vostel-tool vostel-sim; do
   out=$("$usr/bin/$program" --version) || fail "$program --version failed"
   [ "$out" = "$program $version" ] || fail "$program --version says '$out'; the metadata's release is $version"
 done

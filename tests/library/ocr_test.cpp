@@ -184,14 +184,20 @@ TEST_F(OcrTest, RecordingIsRefusedWhenTheStoredLibraryCannotBeLoaded) {
     EXPECT_EQ(readBytes("irdata.txt"), damaged);
 }
 
-// Mended: a missing or empty file loads as no records, and recordings after it are found.
-TEST_F(OcrTest, LoadingMissingOrEmptyFileGivesNoRecords) {
-    ocr.loadIRData();
-    ASSERT_TRUE(ocr.library().has_value());
-    EXPECT_TRUE(ocr.library()->empty());
+// Mended: loading a missing file is an error naming its full path; nothing
+// changes and no file is made.
+TEST_F(OcrTest, LoadingAMissingFileNamesItsFullPath) {
+    const RuntimeError e = vostel::testing::errorOf([&] { ocr.loadIRData(); });
+    EXPECT_EQ(e.number(), kErrFileNotFound);
+    EXPECT_TRUE(
+        e.text().starts_with("File not found: " + (std::filesystem::current_path() / "irdata.txt").string()))
+        << e.text();
+    EXPECT_FALSE(ocr.library().has_value());
     EXPECT_FALSE(std::filesystem::exists("irdata.txt"));
-    EXPECT_EQ(find({10, 200, 35}), "<not found>");
+}
 
+// Mended: an empty file loads as no records, and recordings after it are found.
+TEST_F(OcrTest, LoadingAnEmptyFileGivesNoRecords) {
     writeBytes("irdata.txt", "");
     ocr.loadIRData();
     EXPECT_TRUE(ocr.library()->empty());

@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "app/fakes.h"
 #include "runtime/error.h"
 #include "serial/protocol.h"
 #include "support/errors.h"
+#include "support/fakes.h"
 
 namespace vostel {
 namespace {

@@ -14,8 +14,8 @@
 #include "win32/frm_main.h"
 #include "win32/keystroke_sender.h"
 #include "win32/modal.h"
-#include "win32/win32_text.h"
 #include "win32/prompts.h"
+#include "win32/window_text.h"
 
 namespace vostel::win32 {
 namespace {

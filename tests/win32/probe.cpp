@@ -16,7 +16,7 @@
 #include <string>
 
 #include "win32/frm_main.h"
-#include "win32/win32_text.h"
+#include "runtime/wide_text.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ int printLog() {
         std::fprintf(stderr, "vostel-probe: no vostel.exe window\n");
         return 1;
     }
-    const std::string text = withoutCr(vostel::win32::narrow(textOf(log)));
+    const std::string text = withoutCr(vostel::narrow(textOf(log)));
     _setmode(_fileno(stdout), _O_BINARY);  // lines end in LF, as on Linux
     std::fwrite(text.data(), 1, text.size(), stdout);
     return 0;
@@ -50,14 +50,14 @@ BOOL CALLBACK printStatic(HWND child, LPARAM) {
     wchar_t cls[32] = {};
     GetClassNameW(child, cls, 32);
     if (lstrcmpiW(cls, L"Static") == 0) {
-        const std::string text = withoutCr(vostel::win32::narrow(textOf(child)));
+        const std::string text = withoutCr(vostel::narrow(textOf(child)));
         if (!text.empty()) std::printf("%s\n", text.c_str());
     }
     return TRUE;
 }
 
 int printTexts(const char* title) {
-    HWND window = FindWindowW(nullptr, vostel::win32::widen(title).c_str());
+    HWND window = FindWindowW(nullptr, vostel::widen(title).c_str());
     if (!window) {
         std::fprintf(stderr, "vostel-probe: no window '%s'\n", title);
         return 1;
@@ -79,7 +79,7 @@ LRESULT CALLBACK targetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_COMMAND:
             if (HIWORD(wParam) == EN_CHANGE)
-                report("text:" + withoutCr(vostel::win32::narrow(textOf(g_box))));
+                report("text:" + withoutCr(vostel::narrow(textOf(g_box))));
             return 0;
         case WM_DESTROY:
             PostQuitMessage(0);

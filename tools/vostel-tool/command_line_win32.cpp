@@ -5,7 +5,7 @@
 #include <shellapi.h>
 
 #include "commands.h"
-#include "win32/win32_text.h"
+#include "runtime/wide_text.h"
 
 namespace vostel::tool {
 
@@ -15,7 +15,7 @@ Args commandLine(int argc, char** argv) {
     wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
     if (!wide) return Args(argv, argv + argc);
     Args args;
-    for (int i = 0; i < count; ++i) args.push_back(win32::narrow(wide[i]));
+    for (int i = 0; i < count; ++i) args.push_back(narrow(wide[i]));
     LocalFree(wide);
     return args;
 }

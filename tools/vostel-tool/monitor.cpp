@@ -87,14 +87,12 @@ void Monitor::tick() {
     }
     try {
         decoder_.setData(input);
+    } catch (const FramingError&) {
+        // Ordinary line noise; the packets before one still count.
+        ++framingErrors_;
+        if (!options_.idsOnly) std::printf("framing error (%zu so far)\n", framingErrors_);
     } catch (const RuntimeError& e) {
-        // Framing errors (0) are ordinary line noise; the packets before one still count.
-        if (e.number() == kErrInternal) {
-            ++framingErrors_;
-            if (!options_.idsOnly) std::printf("framing error (%zu so far)\n", framingErrors_);
-        } else {
-            std::fprintf(stderr, "vostel-tool: monitor: %s\n", e.text().c_str());
-        }
+        std::fprintf(stderr, "vostel-tool: monitor: %s\n", e.text().c_str());
     }
     while (decoder_.packetIsLeft()) {
         if (OptPacket p = decoder_.getNextPacket()) show(*p);

@@ -7,7 +7,7 @@
 #include <signal.h>
 
 #include "monitor.h"
-#include "serial/qt_serial_control.h"
+#include "qt/serial_control.h"
 
 namespace vostel::tool {
 
@@ -23,7 +23,7 @@ int runMonitorLoop(Monitor& monitor) {
     char name[] = "vostel-tool";
     char* argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);
-    QtSerialControl control;
+    qt::SerialControl control;
     if (!monitor.open(control)) return 2;
 
     struct sigaction sa {};
