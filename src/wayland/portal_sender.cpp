@@ -158,7 +158,7 @@ void PortalSender::onPortalGone() {
 }
 
 void PortalSender::fail(const std::string& what) {
-    throw RuntimeError(kErrDeviceUnavailable, std::string(standardErrorText(kErrDeviceUnavailable)) +
+    throw SenderFailed(kErrDeviceUnavailable, std::string(standardErrorText(kErrDeviceUnavailable)) +
                                                   ": keystrokes cannot be sent: " + what + ".");
 }
 
