@@ -2,11 +2,13 @@
 # Commands, options and argument names come from the programs' own --help, so
 # what they add later completes without a change here.
 
-# The numbers N of the links comN in the ports folder.
+# The numbers N of the links comN in the ports folder (a relative
+# XDG_CONFIG_HOME counts as unset, as the XDG rules say).
 _vostel_ports()
 {
-    local link number
-    for link in "${XDG_CONFIG_HOME:-$HOME/.config}"/vostel/ports/com*; do
+    local link number config=${XDG_CONFIG_HOME:-}
+    [[ $config == /* ]] || config=$HOME/.config
+    for link in "$config"/vostel/ports/com*; do
         number=${link##*/com}
         [[ $number =~ ^[0-9]+$ ]] && printf '%s\n' "$number"
     done
@@ -39,7 +41,8 @@ _vostel_tool()
     usage=${usage#  }
     usage=${usage%%  *}
     usage=${usage//[\[\]]/}
-    local -a tokens=($usage) options=() positional=()
+    usage=${usage//|/ }
+    local -a tokens=($usage) options=(--help) positional=()
     local i
     for ((i = 1; i < ${#tokens[@]}; i++)); do
         case ${tokens[i]} in
@@ -69,8 +72,8 @@ _vostel_tool()
             n=$((n + 1))
         fi
     done
-    local name=${positional[n]:-}
-    [[ -z $name && ${positional[-1]:-} == ... ]] && name=${positional[-2]}
+    local name=${positional[n]:-} count=${#positional[@]}
+    ((count >= 2)) && [[ -z $name && ${positional[count - 1]} == ... ]] && name=${positional[count - 2]}
     # A port number given by itself is a port too.
     [[ $name == N ]] && name=PORT
     _vostel_value "$name"
@@ -90,11 +93,17 @@ _vostel_sim()
             ;;
         --play)
             # Steps are comma-separated: complete the last one with the buttons and the step words.
-            local steps buttons done=
+            # The buttons are those of the library given with --library, else the demo's.
+            local steps buttons done= i library=()
+            for ((i = 1; i + 1 < cword; i++)); do
+                [[ ${words[i]} == --library ]] && library=(--library "${words[i + 1]/#\~/$HOME}")
+            done
             steps=$(awk '/^STEPS is/ { on = 1; next } on && /^  [a-z]/ { print $1 }' <<<"$help")
-            buttons=$("$1" --list 2>/dev/null | awk '{ print $1 }')
+            # "ID D1 D2 ...": the ID, which may hold blanks, is what precedes the durations.
+            buttons=$("$1" "${library[@]}" --list 2>/dev/null | sed -E 's/( -?[0-9]+)*$//')
             [[ $cur == *,* ]] && done=${cur%,*},
-            COMPREPLY=($(compgen -P "$done" -W "$buttons $steps" -- "${cur##*,}"))
+            local IFS=$'\n'
+            COMPREPLY=($(compgen -P "$done" -W "$buttons"$'\n'"$steps" -- "${cur##*,}"))
             return
             ;;
         -*)

@@ -60,7 +60,8 @@ std::string shown(std::u32string_view part) {
     return utf8(part.substr(0, kShown)) + "...";
 }
 
-std::string at(std::size_t index) { return " at position " + std::to_string(index + 1); }
+// Positions count from 0, as records and elements do everywhere in Vostel.
+std::string at(std::size_t index) { return " at position " + std::to_string(index); }
 
 // The named key of a multi-letter name, compared without regard to case.
 bool lookUpName(std::u32string_view name, NamedKey& key) {
@@ -195,6 +196,10 @@ private:
     std::size_t braced(std::size_t open) {
         std::size_t nameStart = open + 1;
         if (nameStart >= text_.size()) reject("{ without its closing }" + at(open));
+        // "{}" alone names no key; "{}}" and "{} 3}" are the brace itself.
+        if (text_[nameStart] == U'}' &&
+            (nameStart + 1 == text_.size() || (text_[nameStart + 1] != U'}' && text_[nameStart + 1] != U' ')))
+            reject("empty key name {}" + at(open));
         // The first character always belongs to the name, so {}} and {{} work.
         std::size_t j = nameStart + 1;
         while (j < text_.size() && text_[j] != U'}' && text_[j] != U' ') ++j;

@@ -126,7 +126,7 @@ void Decoder::queuePacket(std::string_view text) {
     const std::size_t n = text.size();
     if (n > kMaxText) throw RuntimeError(kErrOverflow);
     if (n == 0 || text.front() != kPacketStart || text.back() != kPacketEnd) framingError();
-    if (n <= 4) return;  // fewer than 3 duration bytes: dropped without notice
+    if (n - 2 < kMinDurations) return;  // too short to be a signal: dropped without notice
     Packet packet(n - 2);
     for (std::size_t i = 0; i < n - 2; ++i) packet[i] = static_cast<unsigned char>(text[i + 1]);
     queue().addElement(std::move(packet));

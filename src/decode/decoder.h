@@ -6,6 +6,7 @@
 
 #include "decode/fifo.h"
 #include "runtime/types.h"
+#include "serial/protocol.h"
 
 namespace vostel {
 
@@ -25,6 +26,12 @@ public:
 
     // The longest framed packet text, markers included (its length is a 16-bit count).
     static constexpr std::size_t kMaxText = 32767;
+    // The Packets it delivers: from kMinDurations to kMaxDurations durations
+    // (shorter ones are dropped), each a byte value below the end marker's.
+    static constexpr std::size_t kMinDurations = 3;
+    static constexpr std::size_t kMaxDurations = kMaxText - 2;
+    static constexpr int kMinDuration = 0;
+    static constexpr int kMaxDuration = static_cast<unsigned char>(protocol::kPacketEnd) - 1;
 
 private:
     void storeFragment(std::string_view text);

@@ -1,11 +1,13 @@
 #include "library/check.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <map>
 
 #include "action/action.h"
 #include "action/keys.h"
+#include "decode/decoder.h"
 #include "library/near_index.h"
 #include "library/tolerance.h"
 #include "runtime/cp1252.h"
@@ -43,6 +45,26 @@ bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
+// How far a slip of the "sendkeys:" prefix may go: two typing errors.
+constexpr int kMaxSlip = 2;
+
+// The edit distance (insertions, deletions, substitutions and swaps of two
+// neighbours) between `a` and `b`, letters compared without their case.
+int foldedDistance(std::string_view a, std::string_view b) {
+    std::vector<std::vector<int>> d(a.size() + 1, std::vector<int>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = static_cast<int>(i);
+    for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = static_cast<int>(j);
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const int cost = lower(a[i - 1]) == lower(b[j - 1]) ? 0 : 1;
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + cost});
+            if (i > 1 && j > 1 && lower(a[i - 1]) == lower(b[j - 2]) && lower(a[i - 2]) == lower(b[j - 1]))
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        }
+    }
+    return d[a.size()][b.size()];
+}
+
 }  // namespace
 
 std::optional<RuntimeError> keyDescriptionError(std::string_view id) {
@@ -56,37 +78,54 @@ std::optional<RuntimeError> keyDescriptionError(std::string_view id) {
     return std::nullopt;
 }
 
-std::optional<std::string> keysTypeNothing(std::string_view id) {
-    const std::string_view word = kSendKeysPrefix.substr(0, kSendKeysPrefix.size() - 1);  // "sendkeys"
+std::optional<std::string> neverSent(const Packet& packet, int tolerance) {
+    const std::size_t n = packet.size();
+    if (n < Decoder::kMinDurations || n > Decoder::kMaxDurations)
+        return "never sends a packet of " + std::to_string(n) + " durations (it sends " +
+               std::to_string(Decoder::kMinDurations) + " to " + std::to_string(Decoder::kMaxDurations) + ")";
+    for (std::size_t i = 0; i < n; ++i) {
+        const int v = packet[i];
+        if (v >= Decoder::kMinDuration - tolerance && v <= Decoder::kMaxDuration + tolerance) continue;
+        return "never sends a duration " +
+               (tolerance > 0 ? "within " + std::to_string(tolerance) + " of " : std::string()) +
+               std::to_string(v) + " (element " + std::to_string(i) + "; it sends " +
+               std::to_string(Decoder::kMinDuration) + " to " + std::to_string(Decoder::kMaxDuration) + ")";
+    }
+    return std::nullopt;
+}
+
+std::optional<KeysSlip> keysTypeNothing(std::string_view id) {
     std::size_t start = 0;
     while (start < id.size() && isBlank(id[start])) ++start;
-    if (id.size() - start < word.size()) return std::nullopt;
-    const std::string_view found = id.substr(start, word.size());
-    if (!std::equal(found.begin(), found.end(), word.begin(), [](char a, char b) { return lower(a) == b; }))
-        return std::nullopt;
-    std::size_t colon = start + word.size();
-    while (colon < id.size() && isBlank(id[colon])) ++colon;
-    const bool hasColon = colon < id.size() && id[colon] == ':';
-
-    std::vector<std::string> faults;
-    if (start > 0) faults.push_back("blanks before the prefix");
-    if (found != word) {
-        std::string fault = "\"";
-        fault.append(found).append("\" in place of \"sendkeys\"");
-        faults.push_back(std::move(fault));
-    }
-    if (!hasColon) faults.push_back("no colon after \"sendkeys\"");
-    if (hasColon && colon > start + word.size()) faults.push_back("a blank before the colon");
-    if (faults.empty()) {
+    const std::string_view rest = id.substr(start);
+    if (start == 0 && rest.starts_with(kSendKeysPrefix)) {
         if (id.size() > kSendKeysPrefix.size()) return std::nullopt;
-        return "nothing follows \"sendkeys:\"";
+        return KeysSlip{"nothing follows \"sendkeys:\"", ""};
     }
-    std::string text;
-    for (const std::string& f : faults) {
-        if (!text.empty()) text += ", ";
-        text += f;
+    // The start of the ID nearest the prefix; on a tie, one that ends in a
+    // mistyped colon (the longest), else the shortest: "sendkeys a" and
+    // "sendkeys :a" lose their blank, "sendkeysabc" keeps its "a".
+    int best = kMaxSlip + 1;
+    std::size_t length = 0;
+    for (std::size_t n = kSendKeysPrefix.size() - kMaxSlip;
+         n <= kSendKeysPrefix.size() + kMaxSlip && n <= rest.size(); ++n) {
+        const int d = foldedDistance(rest.substr(0, n), kSendKeysPrefix);
+        const bool endsLikeColon = !std::isalnum(static_cast<unsigned char>(rest[n - 1]));
+        if (d < best || (d == best && endsLikeColon)) {  // lengths grow: a later tie is longer
+            best = d;
+            length = n;
+        }
     }
-    return text;
+    if (best > kMaxSlip) return std::nullopt;
+    KeysSlip slip;
+    if (start > 0) slip.fault = "blanks before the prefix";
+    const std::string_view found = rest.substr(0, length);
+    if (found != kSendKeysPrefix) {
+        if (!slip.fault.empty()) slip.fault += ", ";
+        slip.fault.append("\"").append(found).append("\" in place of \"sendkeys:\"");
+    }
+    slip.mended = std::string(kSendKeysPrefix).append(rest.substr(length));
+    return slip;
 }
 
 std::vector<Finding> checkLibrary(const SignalLibrary& library, const CheckProgress& progress) {
@@ -118,6 +157,11 @@ std::vector<Finding> checkLibrary(const SignalLibrary& library, const CheckProgr
     for (std::size_t i = 0; i < n; ++i) {
         const SignalRecord& r = library[i];
         if (!r.packet) findings.push_back(finding(Finding::Kind::AbsentPacket, i));
+        if (const auto why = r.packet ? neverSent(*r.packet, kTolerance) : std::nullopt) {
+            Finding f = finding(Finding::Kind::NeverSent, i);
+            f.detail = "the receiver " + *why;
+            findings.push_back(std::move(f));
+        }
         const std::size_t by = shadowedBy[i];
         const bool shadowed = by != kNone && library[by].id != r.id;
         if (shadowed) findings.push_back(finding(Finding::Kind::NeverRecognised, i, by));
@@ -133,9 +177,10 @@ std::vector<Finding> checkLibrary(const SignalLibrary& library, const CheckProgr
             f.detail = error->text();
             findings.push_back(std::move(f));
         }
-        if (auto fault = keysTypeNothing(r.id)) {
+        if (auto slip = keysTypeNothing(r.id)) {
             Finding f = finding(Finding::Kind::KeysTypeNothing, i);
-            f.detail = *fault;
+            f.detail = slip->fault;
+            f.mended = slip->mended;
             findings.push_back(std::move(f));
         }
         if (r.id.empty()) findings.push_back(finding(Finding::Kind::EmptyId, i));

@@ -140,7 +140,9 @@ std::optional<RuntimeError> SerialControl::openDevice() {
             case QSerialPort::DeviceNotFoundError:
                 return portOpenError(PortOpenFailure::Missing, describe(), reason, portsHint(number_));
             case QSerialPort::PermissionError:
-                return portOpenError(PortOpenFailure::InUse, describe(), reason);
+                // QSerialPort reports a port locked by another program as a
+                // "permission" error: name the holder from the lock file instead.
+                return portOpenError(PortOpenFailure::InUse, describe(), portHolder(device_));
             default:
                 return portOpenError(PortOpenFailure::NotSerial, describe(), reason);
         }

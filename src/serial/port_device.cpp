@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <fstream>
 #include <system_error>
 
 #include "serial/port_names.h"
@@ -27,7 +29,8 @@ std::string permissionHint(const std::filesystem::path& device) {
 
 std::string portsHint(int number) {
     return " Port N is the link comN in " + portsFolder().string() +
-           " when it exists, otherwise /dev/ttyS(N-1).\n\n" + missingPortAdvice(number, listSerialDevices());
+           " when it exists, otherwise /dev/ttyS(N-1).\n\n" +
+           missingPortAdvice(number, listSerialDevices(), scanPortsFolder());
 }
 
 std::string describePort(int number, const std::filesystem::path& name, const std::filesystem::path& device) {
@@ -67,6 +70,31 @@ PortDevice findPortDevice(int number) {
                                            std::strerror(err) + ")." + permissionHint(found.device));
     }
     return found;
+}
+
+std::string portHolder(const std::filesystem::path& device) {
+    namespace fs = std::filesystem;
+    // The lock's name is the device's path below /dev with '/' as '_': LCK..ttyUSB0, LCK..pts_3.
+    std::string name = device.lexically_relative("/dev").string();
+    if (name.empty() || name.starts_with("..")) name = device.filename().string();
+    for (char& c : name)
+        if (c == '/') c = '_';
+    std::error_code ec;
+    for (const fs::path& folder :
+         {fs::path("/var/lock"), fs::path("/run/lock"), fs::temp_directory_path(ec)}) {
+        std::ifstream lock(folder / ("LCK.." + name));
+        long pid = 0;
+        std::string program;
+        if (!(lock >> pid) || pid <= 0) continue;
+        lock >> program;
+        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            continue;  // left by a program that ended
+        std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+        std::string running;
+        if (std::getline(comm, running) && !running.empty()) program = running;
+        return (program.empty() ? "a program" : program) + ", process " + std::to_string(pid);
+    }
+    return {};
 }
 
 bool isPseudoTerminal(const std::filesystem::path& device) {

@@ -28,9 +28,14 @@ PortDevice findPortDevice(int number);
 // "port N (NAME -> DEVICE)", for messages.
 std::string describePort(int number, const std::filesystem::path& name, const std::filesystem::path& device);
 
-// For port N that does not exist: how ports are named, then the serial
-// devices present with the command that makes each port N (missingPortAdvice).
+// For port N that does not exist: how ports are named, then the ports present
+// and the serial devices that have no number (missingPortAdvice).
 std::string portsHint(int number);
+
+// Who holds `device` open: the running program whose process ID its lock file
+// LCK..NAME (in /var/lock, /run/lock or the temporary folder) names, as
+// "PROGRAM, process PID"; empty when no running program holds such a lock.
+std::string portHolder(const std::filesystem::path& device);
 
 // Linux gives the slave sides of pseudo-terminals the majors 136 to 143.
 bool isPseudoTerminal(const std::filesystem::path& device);

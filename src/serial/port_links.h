@@ -9,9 +9,6 @@
 
 namespace vostel {
 
-// The highest port number `linkPort` makes.
-constexpr int kMaxLinkedPort = 255;
-
 // An entry comN of the ports folder.
 struct PortLink {
     enum class State {
@@ -38,15 +35,25 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Raises PortSetupError when `folder` exists but is no folder (a file in its place).
+void checkPortsFolder(const std::filesystem::path& folder = portsFolder());
+
+struct LinkMade {
+    std::filesystem::path target;  // what the link points at
+    bool unchanged = false;        // the link was already exactly that
+};
+
 // Makes `device` port `number`: the link comN in `folder` (created if needed)
 // pointing at the device's name in `byIdFolder` where it has one, so that the
 // number survives plugging the adapter into another socket; otherwise at the
-// device as given. Refuses a number outside 1 to kMaxLinkedPort, a device that
-// is not a character device, and an existing comN unless `force` (never one
-// that is not a link). Returns what the link points at.
-std::filesystem::path linkPort(int number, const std::filesystem::path& device, bool force,
-                               const std::filesystem::path& folder = portsFolder(),
-                               const std::filesystem::path& byIdFolder = "/dev/serial/by-id");
+// device as given. A link that is already exactly that is left as it is.
+// Refuses a number outside 1 to kMaxPortNumber, a device that is not a
+// character device; unless `force`, a device that is not a serial line (a
+// pseudo-terminal, /dev/null, a terminal) and replacing an existing comN
+// (never one that is not a link).
+LinkMade linkPort(int number, const std::filesystem::path& device, bool force,
+                  const std::filesystem::path& folder = portsFolder(),
+                  const std::filesystem::path& byIdFolder = "/dev/serial/by-id");
 
 // Removes the link comN from `folder`: only a link, never what it points at.
 void unlinkPort(int number, const std::filesystem::path& folder = portsFolder());

@@ -1,22 +1,13 @@
 #include "serial/port_names.h"
 
-#include <cstdlib>
 #include <string>
 #include <system_error>
 
+#include "runtime/xdg.h"
+
 namespace vostel {
 
-std::filesystem::path portsFolder() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    std::filesystem::path base;
-    if (config && *config) {
-        base = config;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = std::filesystem::path(home && *home ? home : "/") / ".config";
-    }
-    return base / "vostel" / "ports";
-}
+std::filesystem::path portsFolder() { return xdgFolder("XDG_CONFIG_HOME", ".config") / "vostel" / "ports"; }
 
 std::filesystem::path portPath(int number) {
     std::filesystem::path link = portsFolder() / ("com" + std::to_string(number));

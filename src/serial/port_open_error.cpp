@@ -10,7 +10,8 @@ RuntimeError portOpenError(PortOpenFailure failure, const std::string& port, con
                                 "Invalid Port Number: " + port + " does not exist (" + reason + ")." + hint);
         case PortOpenFailure::InUse:
             return RuntimeError(kErrPortAlreadyOpen, "Port already open: " + port +
-                                                         " is in use by another program (" + reason + ")");
+                                                         " is in use by another program" +
+                                                         (reason.empty() ? "" : " (" + reason + ")"));
         case PortOpenFailure::NotSerial:
             break;
     }

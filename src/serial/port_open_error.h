@@ -11,6 +11,7 @@ namespace vostel {
 enum class PortOpenFailure { Missing, InUse, NotSerial };
 
 // `port` names the port and its device; `hint` (may be empty) follows a missing port's text.
+// For a port in use, `reason` says who holds it, where that is known (may be empty).
 RuntimeError portOpenError(PortOpenFailure failure, const std::string& port, const std::string& reason,
                            const std::string& hint = {});
 

@@ -63,11 +63,15 @@ std::string linkLine(const PortLink& port) {
     return line;
 }
 
-}  // namespace
-
-std::string portsListing(const std::vector<SerialDevice>& devices, const std::vector<PortLink>& links,
-                         const fs::path& folder) {
+// The port numbers that reach something, each as its lines, and the devices
+// that no number reaches.
+struct Survey {
     std::map<int, std::string> rows;
+    std::vector<const SerialDevice*> unreached;
+};
+
+Survey survey(const std::vector<SerialDevice>& devices, const std::vector<PortLink>& links) {
+    Survey s;
     std::set<const SerialDevice*> reached;
     for (const PortLink& port : links) {
         std::string row = linkLine(port) + "\n";
@@ -79,41 +83,52 @@ std::string portsListing(const std::vector<SerialDevice>& devices, const std::ve
                 row += "  " + port.device.string() + ": not a serial device present here\n";
             }
         }
-        rows[port.number] = row;
+        s.rows[port.number] = row;
     }
     for (const SerialDevice& device : devices) {
         const int number = builtInNumber(device.path);
-        if (number == 0 || rows.count(number)) continue;
-        rows[number] =
+        if (number == 0 || s.rows.count(number)) continue;
+        s.rows[number] =
             "port " + std::to_string(number) + ", by the built-in numbering:\n" + deviceText(device, "  ");
         reached.insert(&device);
     }
+    for (const SerialDevice& device : devices)
+        if (!reached.count(&device)) s.unreached.push_back(&device);
+    return s;
+}
 
+constexpr const char* kNoDevice = "No serial device is present: check the cable and the adapter's driver.";
+
+}  // namespace
+
+std::string portsListing(const std::vector<SerialDevice>& devices, const std::vector<PortLink>& links,
+                         const fs::path& folder) {
+    Survey found = survey(devices, links);
     std::string text = "Ports folder " + folder.string() + ": port N is the link comN there, otherwise " +
                        kBuiltInPrefix + "(N-1).\n";
-    for (const auto& [number, row] : rows) text += row;
+    for (const auto& [number, row] : found.rows) text += row;
     int free = 1;
-    for (const SerialDevice& device : devices) {
-        if (reached.count(&device)) continue;
-        while (rows.count(free)) ++free;
-        text += "no port number yet:\n" + deviceText(device, "  ") + "  make it port " +
-                std::to_string(free) + ": " + linkCommand(free, device) + "\n";
-        rows[free] = {};
+    for (const SerialDevice* device : found.unreached) {
+        while (found.rows.count(free)) ++free;
+        text += "no port number yet:\n" + deviceText(*device, "  ") + "  make it port " +
+                std::to_string(free) + ": " + linkCommand(free, *device) + "\n";
+        found.rows[free] = {};
     }
-    if (devices.empty()) text += "No serial device is present: check the cable and the adapter's driver.\n";
+    if (devices.empty()) text += std::string(kNoDevice) + "\n";
     return text;
 }
 
-std::string missingPortAdvice(int number, const std::vector<SerialDevice>& devices) {
-    if (devices.empty()) return "No serial device is present: check the cable and the adapter's driver.";
-    // Numbers beyond what link makes get the command with N in their place.
-    const bool linkable = number >= 1 && number <= kMaxLinkedPort;
-    const std::string port = linkable ? std::to_string(number) : "N";
-    std::string text = "Serial devices present:\n";
-    for (const SerialDevice& device : devices)
-        text += deviceText(device, "  ") + "  make it port " + port + ": vostel-tool link " + port + " " +
-                device.path.string() + "\n";
-    if (!linkable) text += "  (N from 1 to " + std::to_string(kMaxLinkedPort) + ")\n";
+std::string missingPortAdvice(int number, const std::vector<SerialDevice>& devices,
+                              const std::vector<PortLink>& links) {
+    const Survey found = survey(devices, links);
+    std::string text;
+    if (!found.rows.empty()) text += "Ports present:\n";
+    for (const auto& [n, row] : found.rows) text += row;
+    if (!found.unreached.empty()) text += "Serial devices without a port number:\n";
+    for (const SerialDevice* device : found.unreached)
+        text += deviceText(*device, "  ") + "  make it port " + std::to_string(number) + ": " +
+                linkCommand(number, *device) + "\n";
+    if (devices.empty()) text += std::string(kNoDevice) + "\n";
     text.pop_back();
     return text;
 }

@@ -20,9 +20,12 @@ namespace vostel {
 std::string portsListing(const std::vector<SerialDevice>& devices, const std::vector<PortLink>& links,
                          const std::filesystem::path& folder);
 
-// For a port `number` that does not exist: the serial devices present, each
-// with the command that makes it that port, or that none is present.
-std::string missingPortAdvice(int number, const std::vector<SerialDevice>& devices);
+// For a port `number` that does not exist: the port numbers that reach
+// something (as in the listing, emulators' links too), then the serial devices
+// that have no number, each with the command that makes it port `number`; and
+// a line saying so when no serial device is present.
+std::string missingPortAdvice(int number, const std::vector<SerialDevice>& devices,
+                              const std::vector<PortLink>& links);
 
 // For a device the user may not open: its text from `devices` where it is
 // listed there, otherwise its path and whether this process may open it.

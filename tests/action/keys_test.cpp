@@ -146,13 +146,14 @@ void expectRejected(const std::string& keys, const std::string& fault) {
 }
 
 TEST(ParseKeys, RejectsBracesOutOfPlace) {
-    expectRejected("a}b", "} outside braces at position 2");
-    expectRejected("}", "} outside braces at position 1");
-    expectRejected("ab{c", "{ without its closing } at position 3");
-    expectRejected("{", "{ without its closing } at position 1");
-    expectRejected("x{}", "{ without its closing } at position 2");
-    expectRejected("{LEFT", "{ without its closing } at position 1");
-    expectRejected("{LEFT 3", "{ without its closing } at position 1");
+    expectRejected("a}b", "} outside braces at position 1");
+    expectRejected("}", "} outside braces at position 0");
+    expectRejected("ab{c", "{ without its closing } at position 2");
+    expectRejected("{", "{ without its closing } at position 0");
+    expectRejected("x{}", "empty key name {} at position 1");
+    expectRejected("{}a", "empty key name {} at position 0");
+    expectRejected("{LEFT", "{ without its closing } at position 0");
+    expectRejected("{LEFT 3", "{ without its closing } at position 0");
 }
 
 TEST(ParseKeys, RejectsUnknownNamesAndBadCounts) {
@@ -177,19 +178,19 @@ TEST(ParseKeys, RejectsUnknownNamesAndBadCounts) {
 }
 
 TEST(ParseKeys, RejectsRepeatedModifiersAndUnmatchedParentheses) {
-    expectRejected("++a", "modifier + given twice before one key at position 2");
-    expectRejected("^%^a", "modifier ^ given twice before one key at position 3");
-    expectRejected("%(a%b)", "modifier % given twice before one key at position 4");
-    expectRejected("(ab", "( without its closing ) at position 1");
-    expectRejected("+(a(b)", "( without its closing ) at position 2");
-    expectRejected("ab)", ") without its opening ( at position 3");
-    expectRejected("+(a))", ") without its opening ( at position 5");
+    expectRejected("++a", "modifier + given twice before one key at position 1");
+    expectRejected("^%^a", "modifier ^ given twice before one key at position 2");
+    expectRejected("%(a%b)", "modifier % given twice before one key at position 3");
+    expectRejected("(ab", "( without its closing ) at position 0");
+    expectRejected("+(a(b)", "( without its closing ) at position 1");
+    expectRejected("ab)", ") without its opening ( at position 2");
+    expectRejected("+(a))", ") without its opening ( at position 4");
 }
 
 TEST(ParseKeys, RejectsControlCharactersAndTooManyKeys) {
-    expectRejected("a\x01", "the character U+0001 cannot be typed at position 2");
-    expectRejected("{\x7F}", "the character U+007F cannot be typed at position 2");
-    expectRejected(encodeUtf8(U"a\u0081"), "the character U+0081 cannot be typed at position 2");
+    expectRejected("a\x01", "the character U+0001 cannot be typed at position 1");
+    expectRejected("{\x7F}", "the character U+007F cannot be typed at position 1");
+    expectRejected(encodeUtf8(U"a\u0081"), "the character U+0081 cannot be typed at position 1");
     expectRejected("{a 10001}", "more than 10000 keystrokes");
     expectRejected("{a 5000}{b 5000}c", "more than 10000 keystrokes");
     expectRejected("{a 99999999999999999999999999}", "more than 10000 keystrokes");

@@ -2,7 +2,8 @@
 # LoadIRData in a folder without a library: an error box, and the program goes on.
 # LoadIRData on a library written by vostel-tool import, then recognition of
 # its signals; a "sendkeys:" ID types into a separate focused window, also
-# while its button is held, at most once per 0.35 s.
+# while its button is held, at most once per 0.35 s. vostel-tool warns when it
+# changes the library of the folder a running Vostel works in.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 e2e_init
@@ -27,6 +28,15 @@ cat >"$E2E_DIR/library.json" <<JSON
 ]}
 JSON
 "$VOSTEL_TOOL" import "$E2E_DIR/library.json" "$work/irdata.txt"
+
+# A change to the library of a running Vostel is lost at its next recording: vostel-tool warns,
+# but only for the folder Vostel runs in.
+mkdir -p "$E2E_DIR/elsewhere" && cp "$work/irdata.txt" "$E2E_DIR/elsewhere/"
+warned=$("$VOSTEL_TOOL" rename 2 eins "$work/irdata.txt" 2>&1)
+[ "$warned" = "vostel-tool: Vostel is running in this folder: press LoadIRData there, or its next recording overwrites this change" ] ||
+  e2e_fail "rename beside a running Vostel says '$warned'"
+warned=$(cd "$E2E_DIR/elsewhere" && "$VOSTEL_TOOL" delete 0 2>&1)
+[ -z "$warned" ] || e2e_fail "delete in another folder says '$warned'"
 
 keys=$E2E_DIR/keys.txt
 e2e_start_keytarget "$keys"

@@ -2,7 +2,7 @@
 # Every option and command that an installed program's --help lists appears in
 # its manual page. Options are the words starting with "-"; commands (and the
 # like, such as vostel-sim's steps) are the first words of lines indented by
-# two blanks.
+# two blanks. Every command of vostel-tool answers --help with its usage.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 install_into "" "$TMP/prefix"
@@ -25,4 +25,9 @@ for program in "$prefix"/bin/*; do
   done
 done
 [ "$checked" -gt 20 ] || fail "only $checked words found in the --help texts"
+# Every command's own --help prints its usage and succeeds.
+for command in $("$prefix/bin/vostel-tool" --help | awk '/^commands:/ { on = 1; next } on && /^  [a-z]/ { print $1 }'); do
+  out=$("$prefix/bin/vostel-tool" "$command" --help 2>&1) || fail "vostel-tool $command --help fails: $out"
+  grep -q "^usage: vostel-tool $command" <<<"$out" || fail "vostel-tool $command --help prints: $out"
+done
 finish

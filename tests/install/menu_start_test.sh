@@ -41,6 +41,15 @@ e2e_window 'Welchen Com-Port wollen sie benutzen\?' 30 >/dev/null
   fail "with XDG_DATA_HOME set, vostel runs in '$(readlink "/proc/$VOSTEL_PID/cwd")'"
 kill "$VOSTEL_PID"
 
+# A relative XDG_DATA_HOME is ignored, as the XDG rules say.
+export XDG_DATA_HOME=relative/data
+VOSTEL_PID=
+e2e_start_vostel "$elsewhere"
+e2e_window 'Welchen Com-Port wollen sie benutzen\?' 30 >/dev/null
+[ "$(readlink "/proc/$VOSTEL_PID/cwd")" = "$data" ] ||
+  fail "with a relative XDG_DATA_HOME, vostel runs in '$(readlink "/proc/$VOSTEL_PID/cwd")'"
+kill "$VOSTEL_PID"
+
 # A data folder that cannot be made: a message and a failure, not a silent start elsewhere.
 export XDG_DATA_HOME=$E2E_DIR/a-file
 touch "$XDG_DATA_HOME"

@@ -70,17 +70,19 @@ TEST(Check, EachKindOfFindingAndACleanLibrary) {
     EXPECT_EQ(f[3].error, 5);
     EXPECT_EQ(f[3].detail, "Invalid procedure call or argument: unknown key name {FOO}");
     EXPECT_EQ(f[4].kind, Kind::KeysTypeNothing);
-    EXPECT_EQ(f[4].detail, "\"SendKeys\" in place of \"sendkeys\"");
-    EXPECT_EQ(f[5].detail, "blanks before the prefix, a blank before the colon");
+    EXPECT_EQ(f[4].detail, "\"SendKeys:\" in place of \"sendkeys:\"");
+    EXPECT_EQ(f[4].mended, "sendkeys:abc");
+    EXPECT_EQ(f[5].detail, "blanks before the prefix, \"sendkeys :\" in place of \"sendkeys:\"");
+    EXPECT_EQ(f[5].mended, "sendkeys:a");
     EXPECT_EQ(f[6].kind, Kind::EmptyId);
     EXPECT_EQ(f[6].record, 7u);
     EXPECT_EQ(f[7].record, 10u);
-    EXPECT_EQ(f[7].detail, "no colon after \"sendkeys\"");
+    EXPECT_EQ(f[7].detail, "\"sendkeys\" in place of \"sendkeys:\"");
 
     // 41 apart in one element: no packet is within 20 of both.
     const SignalLibrary clean{{Packet{100, 50, 80}, "power"},
                               {Packet{141, 50, 80}, "vol-"},
-                              {Packet{100, 50}, "a"},
+                              {Packet{100, 50, 80, 2, 2}, "a"},
                               {Packet{100, 50, 80, 1}, "sendkeys:%(F){LEFT 3}"}};
     EXPECT_TRUE(checkLibrary(clean).empty());
 }
@@ -92,19 +94,30 @@ TEST(Check, KeyDescriptionsAsTheProgramReadsThem) {
     EXPECT_FALSE(keyDescriptionError("Sendkeys:{"));  // not typed at all, so never rejected
     ASSERT_TRUE(keyDescriptionError("sendkeys:a}"));
     EXPECT_EQ(keyDescriptionError("sendkeys:a}")->boxMessage(),
-              "Run-time error '5':\n\nInvalid procedure call or argument: } outside braces at position 2");
+              "Run-time error '5':\n\nInvalid procedure call or argument: } outside braces at position 1");
     // The rest of the ID is read as Windows-1252: 0xE4 is a typeable ä, 0x81 a control character.
     EXPECT_FALSE(keyDescriptionError("sendkeys:\xE4"));
     EXPECT_TRUE(keyDescriptionError("sendkeys:\x81"));
 
-    EXPECT_EQ(keysTypeNothing("sendkeys:"), "nothing follows \"sendkeys:\"");
-    EXPECT_EQ(keysTypeNothing("sendkeysabc"), "no colon after \"sendkeys\"");
-    EXPECT_EQ(keysTypeNothing("\tSENDKEYS a"),
-              "blanks before the prefix, \"SENDKEYS\" in place of \"sendkeys\", no colon after \"sendkeys\"");
+    EXPECT_EQ(keysTypeNothing("sendkeys:")->fault, "nothing follows \"sendkeys:\"");
+    EXPECT_EQ(keysTypeNothing("sendkeys:")->mended, "");
+    EXPECT_EQ(keysTypeNothing("\tSENDKEYS a")->fault,
+              "blanks before the prefix, \"SENDKEYS \" in place of \"sendkeys:\"");
+    // Slips of up to two keystrokes; the mended ID keeps the rest as it is.
+    for (auto [id, mended] : {std::pair{"sendkey:a", "sendkeys:a"},
+                              {"send keys:a", "sendkeys:a"},
+                              {"Sendkeys:a", "sendkeys:a"},
+                              {"sendkeys;a", "sendkeys:a"},
+                              {"sendkeysabc", "sendkeys:abc"},
+                              {"sednkey:a", "sendkeys:a"}}) {
+        const auto slip = keysTypeNothing(id);
+        ASSERT_TRUE(slip) << id;
+        EXPECT_EQ(slip->mended, mended) << id;
+    }
     EXPECT_FALSE(keysTypeNothing("sendkeys:a"));
-    EXPECT_FALSE(keysTypeNothing("send keys:a"));
     EXPECT_FALSE(keysTypeNothing("power"));
-    EXPECT_FALSE(keysTypeNothing("sendkey"));
+    EXPECT_FALSE(keysTypeNothing("sendmail:a"));
+    EXPECT_FALSE(keysTypeNothing("sndky:a"));
 }
 
 // The grid must give what trying every earlier record gives, also at the ends of the 16-bit range.

@@ -180,6 +180,23 @@ TEST_F(QtSerialControlTest, MissingDeviceLeavesThePortClosed) {
     EXPECT_THROW(dangling.input(), RuntimeError) << "reading a closed port";
 }
 
+// The second control finds the port locked: the error names the holder (this
+// test program) from the lock file, not a "permission" that is no fault.
+TEST_F(QtSerialControlTest, PortInUseNamesTheProgramHoldingIt) {
+    Pty unit;
+    link(6, unit.slavePath());
+    QtSerialControl first, second;
+    openPort(first, 6);
+    second.setCommPort(6);
+    const RuntimeError error = openError(second);
+    EXPECT_EQ(error.number(), kErrPortAlreadyOpen);
+    EXPECT_NE(error.text().find("in use by another program (serial_port_tes, process " +
+                                std::to_string(::getpid()) + ")"),
+              std::string::npos)
+        << error.text();
+    EXPECT_EQ(error.text().find("ermission"), std::string::npos) << error.text();
+}
+
 TEST_F(QtSerialControlTest, DeviceThatIsNotASerialPortIsRefused) {
     const fs::path file = folder_.config() / "not-a-tty";
     std::fclose(std::fopen(file.c_str(), "w"));

@@ -51,8 +51,9 @@ TEST(PortDevice, MissingDeviceNamesTheDeviceAndThePortsFolder) {
     EXPECT_EQ(plain.error->number(), kErrInvalidPort);
     EXPECT_NE(plain.error->text().find("does not exist"), std::string::npos) << plain.error->text();
     EXPECT_NE(plain.error->text().find(ports.path().string()), std::string::npos) << plain.error->text();
-    // Then what could be made port 200, in the words of vostel-tool ports.
-    const std::string advice = missingPortAdvice(200, listSerialDevices());
+    // Then the ports there are (com5 too) and what could be made port 200, in the words of vostel-tool ports.
+    const std::string advice = missingPortAdvice(200, listSerialDevices(), scanPortsFolder());
+    EXPECT_NE(advice.find("port 5: com5 -> /dev/pts/999999"), std::string::npos) << advice;
     const std::string& text = plain.error->text();
     EXPECT_EQ(text.substr(text.size() - std::min(text.size(), advice.size())), advice) << text;
 }

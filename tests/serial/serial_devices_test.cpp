@@ -94,15 +94,24 @@ TEST(PortReportTest, ListingAndErrorAdviceComeFromTheDeviceList) {
         << listing;
     EXPECT_EQ(listing.find("No serial device"), std::string::npos);
 
-    const std::string advice = missingPortAdvice(3, devices);
-    EXPECT_NE(advice.find(usb + "  make it port 3: vostel-tool link 3 /dev/ttyUSB0"), std::string::npos)
-        << advice;
-    EXPECT_NE(advice.find("vostel-tool link 3 /dev/ttyACM0"), std::string::npos) << advice;
+    // A port that does not exist: the ports there are (an emulator's too), then the devices without a number.
+    PortLink emulator{12, "/ports/com12", "/dev/pts/7", "/dev/pts/7", PortLink::State::PseudoTerminal};
+    const std::string advice = missingPortAdvice(3, devices, {emulator});
+    EXPECT_EQ(advice, "Ports present:\nport 1, by the built-in numbering:\n" + deviceText(devices[1], "  ") +
+                          "port 2, by the built-in numbering:\n" + deviceText(devices[2], "  ") +
+                          "port 12: com12 -> /dev/pts/7, a pseudo-terminal (an emulator such as vostel-sim)\n"
+                          "Serial devices without a port number:\n" +
+                          deviceText(devices[0], "  ") +
+                          "  make it port 3: vostel-tool link 3 /dev/ttyACM0\n" + usb +
+                          "  make it port 3: vostel-tool link 3 /dev/ttyUSB0");
 
     EXPECT_EQ(deniedPortAdvice("/dev/ttyUSB0", devices) + "\n", deviceText(devices[3]));
-    EXPECT_NE(missingPortAdvice(300, devices).find("vostel-tool link N /dev/ttyACM0"), std::string::npos);
-    EXPECT_EQ(missingPortAdvice(3, {}),
+    EXPECT_EQ(missingPortAdvice(3, {}, {}),
               "No serial device is present: check the cable and the adapter's driver.");
+    EXPECT_EQ(
+        missingPortAdvice(3, {}, {emulator}),
+        "Ports present:\nport 12: com12 -> /dev/pts/7, a pseudo-terminal (an emulator such as vostel-sim)\n"
+        "No serial device is present: check the cable and the adapter's driver.");
     EXPECT_NE(portsListing({}, {}, "/ports").find("No serial device is present"), std::string::npos);
 }
 

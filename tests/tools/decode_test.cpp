@@ -27,7 +27,7 @@ protected:
     vostel::testing::TempDir dir_;
 };
 
-const std::string kErr0 = "error 0 (Application-defined or object-defined error)";
+const std::string kErr0 = "error 0 (framing error)";
 
 }  // namespace
 

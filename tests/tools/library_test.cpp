@@ -94,7 +94,8 @@ TEST_F(ToolTest, ImportRefusesBadDocumentsAndWritesNothing) {
         std::string needle;
     };
     const Case cases[] = {
-        {R"({"records": [{"id": "a", "packet": [1]}, {"id": "\u0100", "packet": [1]}]})", "record 1"},
+        {R"({"records": [{"id": "a", "packet": [1]}, {"id": "a\u0100", "packet": [1]}]})",
+         "record 1: the ID has a character that Windows-1252 cannot hold: U+0100 '\xC4\x80' at position 1"},
         {R"({"records": [{"id": "a", "packet": [32768]}]})", "record 0: element 0"},
         {R"({"records": [{"id": "a", "packet": [1, -32769]}]})", "record 0: element 1"},
         {R"({"records": [{"id": "a", "packet": [1.5]}]})", "record 0: element 0"},
@@ -120,6 +121,36 @@ TEST_F(ToolTest, ImportRefusesBadDocumentsAndWritesNothing) {
     expectFailure(run({"import", "no-such.json"}), "no-such.json");
     expectFailure(run({"import"}), "import");
     EXPECT_EQ(entryCount(), 1u);
+}
+
+// A library's records are never dropped unasked: --replace or --append says what becomes of them.
+TEST_F(ToolTest, ImportIntoALibraryWithRecordsNeedsReplaceOrAppend) {
+    writeLibraryFile("irdata.txt", sample);
+    const std::string json = R"({"records": [{"id": "on", "packet": [10, 200, 35]}]})";
+    expectFailure(run({"import", "-"}, json), "irdata.txt holds 3 records; --replace");
+    expectFailure(run({"import", "-", "--replace", "--append"}, json), "exclude");
+    expectFailure(run({"import", "-", "--replace"}, "{"), "not JSON");
+    EXPECT_EQ(readLibraryFile("irdata.txt"), sample);
+
+    Result r = run({"import", "--append", "-"}, json);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "added 1 record, now 4\n");
+    SignalLibrary expected = sample;
+    expected.push_back({Packet{10, 200, 35}, "on"});
+    EXPECT_EQ(readLibraryFile("irdata.txt"), expected);
+
+    r = run({"import", "-", "irdata.txt", "--replace"}, json);
+    EXPECT_EQ(r.out, "replaced 4 records with 1\n");
+    EXPECT_EQ(readBytes("irdata.txt"), kWorkedExample);
+
+    // A damaged library: refused, unless --replace restores it.
+    writeBytes("irdata.txt", "damaged");
+    expectFailure(run({"import", "--append", "-"}, json), "not a Vostel library");
+    r = run({"import", "--replace", "-"}, json);
+    EXPECT_NE(r.out.find("replaced what was no readable library (irdata.txt is not a Vostel library"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(readBytes("irdata.txt"), kWorkedExample);
 }
 
 TEST_F(ToolTest, RenameAndDeleteRewriteTheFile) {
@@ -150,7 +181,7 @@ TEST_F(ToolTest, RenameAndDeleteRefuseBadArgumentsAndChangeNothing) {
     expectFailure(run({"rename", "-1", "x", "lib.bin"}), "-1");
     expectFailure(run({"rename", "1x", "x", "lib.bin"}), "1x");
     expectFailure(run({"rename", "0", "", "lib.bin"}), "empty");
-    expectFailure(run({"rename", "0", "\xE2\x88\x92", "lib.bin"}), "Windows-1252");
+    expectFailure(run({"rename", "0", "a\xE2\x88\x92", "lib.bin"}), "U+2212 '\xE2\x88\x92' at position 1");
     expectFailure(run({"delete", "99999999999999999999", "lib.bin"}), "99999999999999999999");
     expectFailure(run({"delete", "0", "lib.bin", "extra"}), "too many");
     expectFailure(run({"delete", "0"}), "irdata.txt");  // the default file does not exist
@@ -195,8 +226,8 @@ TEST_F(ToolTest, DamagedFilesAndUnknownCommandsFail) {
 // with '-' and is no option of the command is refused, never taken as a file.
 TEST_F(ToolTest, HelpAfterACommandAndUnknownOptions) {
     writeLibraryFile("irdata.txt", sample);
-    for (const char* cmd :
-         {"list", "export", "import", "rename", "delete", "match", "decode", "check", "monitor"}) {
+    for (const char* cmd : {"list", "export", "import", "rename", "delete", "match", "decode", "check",
+                            "monitor", "ports", "link", "unlink"}) {
         Result r = run({cmd, "--help"});
         EXPECT_EQ(r.status, 0) << cmd << ": " << r.err;
         std::string usage = "vostel-tool ";
@@ -231,41 +262,61 @@ TEST_F(ToolTest, OutputThatCannotBeWrittenFails) {
         expectFailure(run(args, "", "/dev/full"), "standard output");
 }
 
-TEST_F(ToolTest, CheckReportsWhatWillSurprise) {
+TEST_F(ToolTest, CheckReportsWhatWillSurpriseAndHowToMendIt) {
     writeLibraryFile("irdata.txt", {{Packet{100, 50, 80}, "power"},
                                     {Packet{110, 60, 70}, "vol+"},
                                     {Packet{140, 50, 80}, "vol-"},
                                     {std::nullopt, "lost"},
                                     {Packet(5, 9), "sendkeys:{FOO}"},
                                     {Packet(6, 9), "SendKeys:abc"},
-                                    {Packet(7, 9), ""}});
+                                    {Packet(7, 9), ""},
+                                    {Packet{10, 20}, "two"},
+                                    {Packet{10, 275, 20}, "far"},
+                                    {Packet(8, 9), "sendkeys:"}});
     Result r = run({"check"});
     EXPECT_EQ(r.status, 1) << r.err;
     EXPECT_EQ(
         r.out,
         "record 1 \"vol+\": never recognised: pressing the button recorded as \"vol+\" logs \"power\", "
-        "record 0\n"
+        "record 0; fix: vostel-tool delete 1, or to log \"vol+\" for that button, vostel-tool delete 0\n"
         "record 2 \"vol-\": overlaps record 0 \"power\": a packet within 20 of both logs \"power\"; furthest "
         "apart at element 0, by 40 (over 40 keeps two records apart)\n"
-        "record 3 \"lost\": never recognised: it has no packet\n"
+        "record 3 \"lost\": never recognised: it has no packet; fix: vostel-tool delete 3\n"
         "record 4 \"sendkeys:{FOO}\": pressing the button shows run-time error 5: Invalid procedure call or "
-        "argument: unknown key name {FOO}\n"
-        "record 5 \"SendKeys:abc\": types nothing (\"SendKeys\" in place of \"sendkeys\"); only an ID "
-        "beginning with exactly \"sendkeys:\" types keys\n"
-        "record 6 \"\": empty ID: a recognised press logs an empty line\n");
+        "argument: unknown key name {FOO}; fix: vostel-tool rename 4 'sendkeys:...' with a description that "
+        "works\n"
+        "record 5 \"SendKeys:abc\": types nothing (\"SendKeys:\" in place of \"sendkeys:\"); only an ID "
+        "beginning with exactly \"sendkeys:\" types keys; fix: vostel-tool rename 5 'sendkeys:abc'\n"
+        "record 6 \"\": empty ID: a recognised press logs an empty line; fix: vostel-tool rename 6 NAME\n"
+        "record 7 \"two\": never recognised: the receiver never sends a packet of 2 durations (it sends 3 to "
+        "32765); fix: vostel-tool delete 7\n"
+        "record 8 \"far\": never recognised: the receiver never sends a duration within 20 of 275 (element "
+        "1; "
+        "it sends 0 to 254); fix: vostel-tool delete 8\n"
+        "record 9 \"sendkeys:\": types nothing: nothing follows \"sendkeys:\"; fix: vostel-tool rename 9 "
+        "'sendkeys:...' with the keys to type\n");
     EXPECT_TRUE(r.err.empty()) << r.err;  // no progress when standard error is no terminal
+
+    // The packet the receiver cannot send still matches; --explain says so.
+    r = run({"match", "--explain", "10", "20"});
+    EXPECT_EQ(r.out,
+              "two\nthe receiver cannot send this packet: it never sends a packet of 2 durations (it sends 3 "
+              "to 32765)\nrecord 7 \"two\" matches: every element within 20, the largest difference 0 at "
+              "element 0\n");
 
     r = run({"check", "--json", "irdata.txt"});
     EXPECT_EQ(r.status, 1) << r.err;
     const nlohmann::json j = nlohmann::json::parse(r.out);
-    EXPECT_EQ(j["records"], 7);
-    ASSERT_EQ(j["findings"].size(), 6u);
+    EXPECT_EQ(j["records"], 10);
+    ASSERT_EQ(j["findings"].size(), 9u);
     EXPECT_EQ(j["findings"][0]["kind"], "never-recognised");
     EXPECT_EQ(j["findings"][0]["otherId"], "power");
     EXPECT_EQ(j["findings"][1]["kind"], "overlap");
     EXPECT_EQ(j["findings"][1]["distance"], 40);
     EXPECT_EQ(j["findings"][3]["error"], 5);
     EXPECT_EQ(j["findings"][5]["kind"], "empty-id");
+    EXPECT_EQ(j["findings"][6]["kind"], "never-sent");
+    EXPECT_EQ(j["findings"][6]["fix"], "vostel-tool delete 7 irdata.txt");  // the file named, as given
 
     writeLibraryFile("clean.bin", {{Packet{100, 50, 80}, "power"}, {Packet{141, 50, 80}, "sendkeys:^a"}});
     r = run({"check", "clean.bin"});
@@ -303,7 +354,9 @@ TEST_F(ToolTest, MatchExplainsAMatchANearMissAndAWrongLength) {
     r = run({"match", "--explain", "10", "10"});
     EXPECT_EQ(r.status, 1) << r.err;
     EXPECT_EQ(r.out,
-              "<not found>\nno record has 2 elements; the nearest lengths:\n  1 element: record 3 \"one\"\n"
+              "<not found>\nthe receiver cannot send this packet: it never sends a packet of 2 durations (it "
+              "sends 3 "
+              "to 32765)\nno record has 2 elements; the nearest lengths:\n  1 element: record 3 \"one\"\n"
               "  3 elements: records 0 \"power\", 1 \"vol+\"\n  4 elements: record 2 \"four\"\n");
 
     expectFailure(run({"match", "--explian", "1"}), "--explian");

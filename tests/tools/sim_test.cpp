@@ -371,7 +371,7 @@ TEST_F(SimTest, BadOptionsAndAnUnusablePortsFolderEndWithOneClearLine) {
         {{"--port"}, "--port needs a value", 2},
         {{"--port", "0"}, "--port needs a number from 1 to 32767, not '0'", 2},
         {{"--port", "3x"}, "not '3x'", 2},
-        {{"--jitter", "40"}, "--jitter needs a number from 0 to 10", 2},
+        {{"--jitter", "51"}, "--jitter needs a number from 0 to 50", 2},
         {{"--play", "power,teleport"}, "unknown step 'teleport'", 2},
         {{"--play", "powerx"}, "unknown step 'powerx'", 2},
         {{"--play", "#99"}, "there is no button 99", 2},

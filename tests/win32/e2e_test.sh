@@ -46,7 +46,7 @@ e2e_wait_for "$E2E_TIMEOUT" eval '[ "$(probe_log | grep -c "^power on$")" = 2 ]'
 keys='sendkeys:Zä€Š+(ab)x{LEFT}y'
 printf '{"records": [{"id": "%s", "packet": [%s]}]}\n' "$keys" "$(e2e_durations mute | sed 's/ /, /g')" \
   >"$E2E_DIR/keys.json"
-"$VOSTEL_TOOL" import "$E2E_DIR/keys.json" "$work/irdata.txt"
+"$VOSTEL_TOOL" import "$E2E_DIR/keys.json" "$work/irdata.txt" --replace
 e2e_click_main "$E2E_LOAD_X" "$E2E_LOAD_Y"
 (exec wine "$VOSTEL_PROBE" keytarget "$E2E_DIR/typed") >"$E2E_DIR/keytarget.log" 2>&1 &
 E2E_PIDS+=($!)

@@ -2,7 +2,7 @@
 # vostel-tool.exe monitor under Wine on vostel-sim's pseudo-terminal, reached
 # as COMN: the demo buttons' IDs from a library written by the Linux build,
 # a missing port refused, an unplug and replug survived, a framing error
-# counted, Ctrl+C ending it.
+# counted, Ctrl+C ending it. Then learn through the same port: a button stored.
 set -euo pipefail
 VOSTEL=$VOSTEL_TOOL_EXE
 source "$(dirname "$0")/../e2e/lib.sh"
@@ -71,4 +71,16 @@ status=0
 wait "$MONITOR_PID" || status=$?
 [ "$status" = 0 ] || e2e_fail "monitor ended with status $status after Ctrl+C"
 grep -q '^vostel-tool: monitor: 1 framing error ' ids.err || e2e_fail "no count at the end: $(cat ids.err)"
+
+# learn on the same port: three presses of power (without jitter here) stored as they were sent.
+wine "$VOSTEL_TOOL_EXE" learn --port "$SIM_PORT" --packets 3 --library learned.txt power >learn 2>&1 &
+LEARN_PID=$!
+E2E_PIDS+=("$LEARN_PID")
+e2e_wait_sim 'received the initialisation command' 3 15
+e2e_sim power,1s,power,1s,power
+status=0
+wait "$LEARN_PID" || status=$?
+[ "$status" = 0 ] || e2e_fail "learn ended with status $status: $(cat learn)"
+[ "$("$VOSTEL_TOOL" list learned.txt)" = "0 \"power\" 67: $(e2e_durations power)" ] ||
+  e2e_fail "learn stored $("$VOSTEL_TOOL" list learned.txt)"
 echo ok

@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include "serial/port_names.h"
+
 namespace vostel::sim {
 
 const char* const kUsage =
@@ -14,8 +16,9 @@ const char* const kUsage =
     "                  (default schedule without a terminal: init,all)\n"
     "  --raw FILE      replay this captured byte stream (default schedule: init,raw)\n"
     "  --noise         now and then send junk bytes and cut packets\n"
-    "  --jitter N      move every duration by up to N units at random (default 2)\n"
-    "  --seed N        seed of the random numbers (default: from the clock)\n"
+    "  --jitter N      move every duration by up to N units at random, as a real\n"
+    "                  receiver's timing wanders (default 2, at most 50)\n"
+    "  --seed N        seed of the random numbers, for a repeatable run (default: from the clock)\n"
     "  --list          print the buttons and their durations, then exit\n"
     "  --help          print this help\n"
     "  --version       print the version\n"
@@ -52,7 +55,7 @@ Options parseOptions(int argc, char** argv) {
             return argv[++i];
         };
         if (a == "--port")
-            o.port = parseNumber(a, value(), 1, 32767);
+            o.port = parseNumber(a, value(), 1, kMaxPortNumber);
         else if (a == "--play")
             o.play = value();
         else if (a == "--loop")
@@ -64,7 +67,7 @@ Options parseOptions(int argc, char** argv) {
         else if (a == "--noise")
             o.noise = true;
         else if (a == "--jitter")
-            o.jitter = parseNumber(a, value(), 0, 10);
+            o.jitter = parseNumber(a, value(), 0, kMostJitter);
         else if (a == "--seed")
             o.seed = static_cast<unsigned>(parseNumber(a, value(), 0, 2147483647));
         else if (a == "--help" || a == "-h")

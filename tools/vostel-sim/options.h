@@ -8,6 +8,10 @@ namespace vostel::sim {
 
 extern const char* const kUsage;
 
+// Beyond 10 units, two presses of one button can lie more than the program's
+// tolerance of 20 apart: what an unsteady receiver does to a one-press recording.
+inline constexpr int kMostJitter = 50;
+
 struct Options {
     int port = 0;
     std::optional<std::string> play;

@@ -12,6 +12,8 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "serial/port_names.h"
+
 namespace vostel::sim {
 
 namespace fs = std::filesystem;
@@ -72,7 +74,7 @@ void PortLink::create(const fs::path& folder, int port, const std::string& targe
     if (ec || !fs::is_directory(folder, ec))
         throw std::runtime_error("cannot use the ports folder " + folder.string() + ": " +
                                  (ec ? ec.message() : std::string("not a folder")));
-    for (int n = port > 0 ? port : 1; n <= 32767; ++n) {
+    for (int n = port > 0 ? port : 1; n <= kMaxPortNumber; ++n) {
         const std::string name = "com" + std::to_string(n);
         const fs::path link = folder / name;
         const fs::path lock = folder / ("." + name + ".lock");

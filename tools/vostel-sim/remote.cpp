@@ -55,11 +55,17 @@ std::vector<Button> demoRemote() {
     return buttons;
 }
 
+// A moved duration stays a byte the unit sends inside a packet: never 0xFF
+// (the end byte), nor 0xFE, which the framer takes for a start byte when a
+// read begins with it; and never 0, which no pulse measures.
+constexpr int kLowestMoved = 1;
+constexpr int kHighestMoved = 253;
+
 std::string packetBytes(const std::vector<int>& durations, int jitter, std::mt19937& rng) {
     std::string moved;
     std::uniform_int_distribution<int> shift(-jitter, jitter);
     for (int d : durations) {
-        int v = jitter > 0 ? std::clamp(d + shift(rng), 1, 253) : d;
+        int v = jitter > 0 ? std::clamp(d + shift(rng), kLowestMoved, kHighestMoved) : d;
         moved.push_back(char(v));
     }
     return protocol::framed(moved);

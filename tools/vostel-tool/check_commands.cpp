@@ -18,8 +18,9 @@ namespace vostel::tool {
 const char* const kCheckUsage =
     "  check [FILE] [--json]\n"
     "      Reports the records that will surprise: never recognised, sharing packets\n"
-    "      with an earlier record, keys that fail or type nothing, empty IDs.\n"
-    "      Exit status 0 without findings, 1 with findings; --json for scripts.\n";
+    "      with an earlier record, keys that fail or type nothing, empty IDs, each\n"
+    "      with the command that mends it. Exit status 0 without findings, 1 with\n"
+    "      findings; --json for scripts.\n";
 
 namespace {
 
@@ -38,6 +39,8 @@ std::string describe(const SignalLibrary& lib, const Finding& f) {
     switch (f.kind) {
         case Finding::Kind::AbsentPacket:
             return "never recognised: it has no packet";
+        case Finding::Kind::NeverSent:
+            return "never recognised: " + f.detail;
         case Finding::Kind::NeverRecognised:
             return "never recognised: pressing the button recorded as " + quotedId(lib[f.record].id) +
                    " logs " + other + ", record " + std::to_string(f.other);
@@ -48,6 +51,7 @@ std::string describe(const SignalLibrary& lib, const Finding& f) {
         case Finding::Kind::BadKeys:
             return "pressing the button shows run-time error " + std::to_string(f.error) + ": " + f.detail;
         case Finding::Kind::KeysTypeNothing:
+            if (f.mended.empty()) return "types nothing: " + f.detail;
             return "types nothing (" + f.detail +
                    "); only an ID beginning with exactly \"sendkeys:\" types keys";
         case Finding::Kind::EmptyId:
@@ -56,13 +60,56 @@ std::string describe(const SignalLibrary& lib, const Finding& f) {
     return {};
 }
 
-json toJson(const SignalLibrary& lib, const Finding& f) {
-    static const char* const kinds[] = {"absent-packet", "never-recognised",  "overlap",
+// Text in single quotes for a shell; `always` false leaves plain words as they are.
+std::string shellQuoted(const std::string& text, bool always = true) {
+    const bool plain = !text.empty() && text.find_first_not_of(
+                                            "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                                            "0123456789_./+:,=@%-") == std::string::npos;
+    if (plain && !always) return text;
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+// The command that mends the finding; "" where there is no one fix. `file` is
+// the library named on the command line, "" for the default one.
+std::string fixFor(const SignalLibrary& lib, const Finding& f, const std::string& file) {
+    const auto command = [&](const char* what, std::size_t record, const std::string& operand = "") {
+        std::string text = "vostel-tool ";
+        text.append(what).append(" ").append(std::to_string(record));
+        if (!operand.empty()) text.append(" ").append(operand);
+        if (!file.empty()) text.append(" ").append(shellQuoted(file, false));
+        return text;
+    };
+    switch (f.kind) {
+        case Finding::Kind::AbsentPacket:
+        case Finding::Kind::NeverSent:
+            return command("delete", f.record);
+        case Finding::Kind::NeverRecognised:
+            return command("delete", f.record) + ", or to log " + quotedId(lib[f.record].id) +
+                   " for that button, " + command("delete", f.other);
+        case Finding::Kind::Overlap:
+            return {};
+        case Finding::Kind::BadKeys:
+            return command("rename", f.record, "'sendkeys:...'") + " with a description that works";
+        case Finding::Kind::KeysTypeNothing:
+            if (f.mended.empty())
+                return command("rename", f.record, "'sendkeys:...'") + " with the keys to type";
+            return command("rename", f.record, shellQuoted(cp1252ToUtf8(f.mended)));
+        case Finding::Kind::EmptyId:
+            return command("rename", f.record, "NAME");
+    }
+    return {};
+}
+
+json toJson(const SignalLibrary& lib, const Finding& f, const std::string& file) {
+    static const char* const kinds[] = {"absent-packet", "never-sent",        "never-recognised", "overlap",
                                         "bad-keys",      "keys-type-nothing", "empty-id"};
     json j = {{"record", f.record},
               {"id", cp1252ToUtf8(lib[f.record].id)},
               {"kind", kinds[static_cast<int>(f.kind)]},
               {"message", describe(lib, f)}};
+    if (const std::string fix = fixFor(lib, f, file); !fix.empty()) j["fix"] = fix;
     switch (f.kind) {
         case Finding::Kind::NeverRecognised:
         case Finding::Kind::Overlap:
@@ -79,6 +126,9 @@ json toJson(const SignalLibrary& lib, const Finding& f) {
             break;
         case Finding::Kind::KeysTypeNothing:
             j["fault"] = f.detail;
+            break;
+        case Finding::Kind::NeverSent:
+            j["reason"] = f.detail;
             break;
         default:
             break;
@@ -103,7 +153,7 @@ std::string elements(std::size_t n) { return std::to_string(n) + (n == 1 ? " ele
 
 int cmdCheck(const Args& args) {
     bool asJson = false;
-    std::string file = "irdata.txt";
+    std::string file = "irdata.txt", given;
     std::size_t files = 0;
     for (const std::string& a : args) {
         if (a == "--json") {
@@ -116,7 +166,7 @@ int cmdCheck(const Args& args) {
                          a.c_str());
             return 2;
         } else {
-            file = a;
+            file = given = a;
         }
     }
     const SignalLibrary lib = readLibraryFile(file, IfMissing::Fail);
@@ -134,11 +184,14 @@ int cmdCheck(const Args& args) {
 
     if (asJson) {
         json out = {{"file", file}, {"records", lib.size()}, {"findings", json::array()}};
-        for (const Finding& f : findings) out["findings"].push_back(toJson(lib, f));
+        for (const Finding& f : findings) out["findings"].push_back(toJson(lib, f, given));
         std::cout << out.dump(2) << '\n';
     } else {
-        for (const Finding& f : findings)
-            std::cout << "record " << named(lib, f.record) << ": " << describe(lib, f) << '\n';
+        for (const Finding& f : findings) {
+            const std::string fix = fixFor(lib, f, given);
+            std::cout << "record " << named(lib, f.record) << ": " << describe(lib, f)
+                      << (fix.empty() ? "" : "; fix: " + fix) << '\n';
+        }
     }
     std::cout.flush();
     if (!std::cout) {
@@ -149,6 +202,8 @@ int cmdCheck(const Args& args) {
 }
 
 void printExplanation(const SignalLibrary& lib, const Packet& packet) {
+    if (const auto why = neverSent(packet, 0))
+        std::cout << "the receiver cannot send this packet: it " << *why << '\n';
     const Explanation e = explainMatch(lib, packet);
     if (e.match) {
         std::cout << "record " << named(lib, e.match->record)

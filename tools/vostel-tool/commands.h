@@ -1,5 +1,6 @@
 #pragma once
 // The commands of vostel-tool. Each returns the process exit status.
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -21,8 +22,16 @@ extern const char* const kDecodeUsage;
 int cmdLibrary(const std::string& command, const Args& args);
 extern const char* const kLibraryUsage;
 
+// After a change to `file`: warns on standard error when a running Vostel holds
+// it (its working folder is the file's, and the file is irdata.txt), since its
+// next recording would write its own library over the change.
+void warnIfVostelHolds(const std::filesystem::path& file);
+
 // A Windows-1252 ID in double quotes, as UTF-8, with a quote, a backslash and control characters escaped.
 std::string quotedId(const std::string& cp1252);
+
+// Record i as list prints it: index, quoted ID, element count: elements (or "absent").
+std::string listLine(const SignalLibrary& library, std::size_t i);
 
 // vostel-tool check [FILE] [--json]
 int cmdCheck(const Args& args);
@@ -34,6 +43,10 @@ void printExplanation(const SignalLibrary& library, const Packet& packet);
 // vostel-tool monitor [--port N] [--library FILE] [--ids]
 int cmdMonitor(const Args& args);
 extern const char* const kMonitorUsage;
+
+// vostel-tool learn [--port N] [--packets K] [--library FILE] [--replace] [--force] [--timeout S] ID
+int cmdLearn(const Args& args);
+extern const char* const kLearnUsage;
 
 // vostel-tool ports | link N DEVICE [--force] | unlink N
 // Returns -1 when `command` is not one of the port commands.

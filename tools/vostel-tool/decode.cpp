@@ -82,7 +82,8 @@ void frameChunk(Decoder& decoder, std::size_t k, std::string_view chunk, std::st
         decoder.setData(chunk);
     } catch (const RuntimeError& e) {
         error = e.number();
-        text = e.text();
+        // The framer's own error has no text of its own; it is ordinary line noise.
+        text = error == kErrInternal ? "framing error" : e.text();
     }
     const std::string prefix = "chunk " + std::to_string(k) + ": ";
     while (decoder.packetIsLeft()) {

@@ -18,13 +18,15 @@
 #include "runtime/cp1252.h"
 #include "runtime/error.h"
 #include "runtime/input_file.h"
+#include "runtime/running_vostel.h"
 
 namespace vostel::tool {
 
 const char* const kLibraryUsage =
     "  list [FILE]                        one line per record: index, ID, element count, elements\n"
     "  export [FILE]                      the library as JSON on standard output\n"
-    "  import JSON [FILE]                 write the library from a JSON file ('-': standard input)\n"
+    "  import JSON [FILE] [--replace|--append]   the records of a JSON file ('-': standard input);\n"
+    "                                     a library with records needs --replace or --append\n"
     "  rename INDEX NEWID [FILE]          give record INDEX a new ID\n"
     "  delete INDEX [FILE]                remove record INDEX\n"
     "  match [--library FILE] [--explain] V1 V2 ...   the first matching record's ID; --explain: why\n";
@@ -71,17 +73,39 @@ std::size_t recordIndex(const std::string& text, const SignalLibrary& lib) {
     return static_cast<std::size_t>(v);
 }
 
+// The first character of `utf8` that Windows-1252 cannot hold, with its
+// position (from 0, in characters), for a message; "" when it holds them all.
+std::string unholdable(const std::string& utf8) {
+    const std::u32string text = decodeUtf8(utf8);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (unicodeToCp1252(text[i]) >= 0) continue;
+        char code[16];
+        std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(text[i]));
+        return std::string("a character that Windows-1252 cannot hold: ") + code + " '" +
+               encodeUtf8(text.substr(i, 1)) + "' at position " + std::to_string(i);
+    }
+    return {};
+}
+
 // An ID typed on the command line (UTF-8) as Windows-1252 bytes.
 std::string idFromUtf8(const std::string& utf8) {
-    int lost = 0;
-    std::string id = utf8ToCp1252(utf8, &lost);
-    if (lost > 0) fail("the ID '" + utf8 + "' has characters that Windows-1252 cannot hold");
+    if (const std::string why = unholdable(utf8); !why.empty()) fail("the ID '" + utf8 + "' has " + why);
+    std::string id = utf8ToCp1252(utf8);
     if (id.empty()) fail("an empty ID is not allowed");
     if (id.size() > kMaxIdBytes) fail("the ID is longer than " + std::to_string(kMaxIdBytes) + " bytes");
     return id;
 }
 
 }  // namespace
+
+void warnIfVostelHolds(const std::filesystem::path& file) {
+    if (file.filename() != kDefaultFile) return;  // Vostel only ever writes irdata.txt
+    const auto running = vostelsRunningIn(std::filesystem::absolute(file).parent_path());
+    if (running && !running->empty())
+        std::fprintf(stderr,
+                     "vostel-tool: Vostel is running in this folder: press LoadIRData there, or its next "
+                     "recording overwrites this change\n");
+}
 
 std::string quotedId(const std::string& cp1252) {
     std::string out = "\"";
@@ -101,27 +125,29 @@ std::string quotedId(const std::string& cp1252) {
     return out + "\"";
 }
 
+std::string listLine(const SignalLibrary& lib, std::size_t i) {
+    std::string line = std::to_string(i);
+    line += ' ';
+    line += quotedId(lib[i].id);
+    if (!lib[i].packet) {
+        line += " absent";
+    } else {
+        line += ' ';
+        line += std::to_string(lib[i].packet->size());
+        line += ':';
+        for (int16_t e : *lib[i].packet) {
+            line += ' ';
+            line += std::to_string(e);
+        }
+    }
+    return line;
+}
+
 namespace {
 
 int cmdList(const Args& args) {
     SignalLibrary lib = readExisting(fileArg(args, 0, "list"));
-    for (std::size_t i = 0; i < lib.size(); ++i) {
-        std::string line = std::to_string(i);
-        line += ' ';
-        line += quotedId(lib[i].id);
-        if (!lib[i].packet) {
-            line += " absent";
-        } else {
-            line += ' ';
-            line += std::to_string(lib[i].packet->size());
-            line += ':';
-            for (int16_t e : *lib[i].packet) {
-                line += ' ';
-                line += std::to_string(e);
-            }
-        }
-        std::cout << line << '\n';
-    }
+    for (std::size_t i = 0; i < lib.size(); ++i) std::cout << listLine(lib, i) << '\n';
     return 0;
 }
 
@@ -164,9 +190,9 @@ SignalRecord recordFromJson(const json& v, std::size_t i) {
     if (p == v.end()) fail(where + ": \"packet\" is missing (null for an absent packet)");
 
     SignalRecord r;
-    int lost = 0;
-    r.id = utf8ToCp1252(id->get<std::string>(), &lost);
-    if (lost > 0) fail(where + ": the ID has characters that Windows-1252 cannot hold");
+    if (const std::string why = unholdable(id->get<std::string>()); !why.empty())
+        fail(where + ": the ID has " + why);
+    r.id = utf8ToCp1252(id->get<std::string>());
     if (r.id.size() > kMaxIdBytes)
         fail(where + ": the ID is longer than " + std::to_string(kMaxIdBytes) + " bytes");
 
@@ -215,7 +241,20 @@ json parseDocument(const std::string& text, const std::string& source) {
     }
 }
 
-int cmdImport(const Args& args) {
+std::string records(std::size_t n) { return std::to_string(n) + (n == 1 ? " record" : " records"); }
+
+int cmdImport(const Args& options) {
+    bool replace = false, append = false;
+    Args args;
+    for (const std::string& a : options) {
+        if (a == "--replace")
+            replace = true;
+        else if (a == "--append")
+            append = true;
+        else
+            args.push_back(a);
+    }
+    if (replace && append) fail("import: --replace and --append exclude each other");
     std::filesystem::path file = fileArg(args, 1, "import");
     const bool fromStdin = args[0] == "-";
     const std::string source = fromStdin ? std::string("standard input") : args[0];
@@ -227,14 +266,44 @@ int cmdImport(const Args& args) {
         text = readWholeFile(source);
     }
     const json doc = parseDocument(text, source);
-    const auto records = doc.is_object() && doc.size() == 1 ? doc.find("records") : doc.end();
-    if (records == doc.end() || !records->is_array())
+    const auto found = doc.is_object() && doc.size() == 1 ? doc.find("records") : doc.end();
+    if (found == doc.end() || !found->is_array())
         fail("import: " + source + " must be an object with just a \"records\" array");
-    if (records->size() > kMaxRecords) fail("import: more than " + std::to_string(kMaxRecords) + " records");
+    if (found->size() > kMaxRecords) fail("import: more than " + std::to_string(kMaxRecords) + " records");
+    SignalLibrary imported;
+    imported.reserve(found->size());
+    for (std::size_t i = 0; i < found->size(); ++i) imported.push_back(recordFromJson((*found)[i], i));
+
+    // Records of the library are never dropped unasked; --replace also replaces a damaged library.
     SignalLibrary lib;
-    lib.reserve(records->size());
-    for (std::size_t i = 0; i < records->size(); ++i) lib.push_back(recordFromJson((*records)[i], i));
+    std::string damage;
+    try {
+        lib = readLibraryFile(file, IfMissing::Empty);
+    } catch (const RuntimeError& e) {
+        if (!replace) throw;
+        damage = e.text();
+    }
+    const std::size_t before = lib.size();
+    if (before > 0 && !replace && !append)
+        fail("import: " + file.string() + " holds " + records(before) +
+             "; --replace replaces them, --append adds the imported ones after them (nothing written)");
+    if (replace) {
+        lib = std::move(imported);
+    } else {
+        if (before + imported.size() > kMaxRecords)
+            fail("import: " + records(before) + " and " + records(imported.size()) + " are more than " +
+                 std::to_string(kMaxRecords) + " (nothing written)");
+        lib.insert(lib.end(), imported.begin(), imported.end());
+    }
     writeLibraryFile(file, lib);
+    if (replace && !damage.empty())
+        std::cout << "replaced what was no readable library (" << damage << ") with " << records(lib.size())
+                  << '\n';
+    else if (replace)
+        std::cout << "replaced " << records(before) << " with " << lib.size() << '\n';
+    else
+        std::cout << "added " << records(lib.size() - before) << ", now " << lib.size() << '\n';
+    warnIfVostelHolds(file);
     return 0;
 }
 
@@ -244,6 +313,7 @@ int cmdRename(const Args& args) {
     std::size_t i = recordIndex(args[0], lib);
     lib[i].id = idFromUtf8(args[1]);
     writeLibraryFile(file, lib);
+    warnIfVostelHolds(file);
     return 0;
 }
 
@@ -253,6 +323,7 @@ int cmdDelete(const Args& args) {
     std::size_t i = recordIndex(args[0], lib);
     lib.erase(lib.begin() + static_cast<std::ptrdiff_t>(i));
     writeLibraryFile(file, lib);
+    warnIfVostelHolds(file);
     return 0;
 }
 
@@ -295,6 +366,13 @@ std::string commandUsage(const std::string& command) {
     const std::size_t gap = line.find("   ");
     std::string usage = "usage: vostel-tool " + line.substr(0, gap) + "\n  " +
                         line.substr(line.find_first_not_of(' ', gap)) + "\n";
+    // Lines indented further continue the command's.
+    for (std::size_t from = end + 1; all.compare(from, 4, "    ") == 0;) {
+        const std::size_t next = all.find('\n', from);
+        usage += "  " +
+                 all.substr(all.find_first_not_of(' ', from), next - all.find_first_not_of(' ', from)) + "\n";
+        from = next + 1;
+    }
     if (line.substr(0, gap).find("FILE") != std::string::npos)
         usage += "  FILE is the library file, irdata.txt in the working directory by default.\n";
     return usage;
@@ -306,9 +384,9 @@ bool isNegativeNumber(const std::string& a) {
 
 // The command's operands. --help (-h) asks for the command's usage; every
 // other argument that starts with '-' is an option, and the commands know
-// only match's --library and --explain, so the rest are refused rather than taken as file
-// names. "-" alone (standard input), match's negative elements, and anything
-// after "--" are operands.
+// only match's --library and --explain and import's --replace and --append,
+// so the rest are refused rather than taken as file names. "-" alone (standard input), match's negative
+// elements, and anything after "--" are operands.
 std::optional<Args> operandsOf(const std::string& command, const Args& args) {
     Args operands;
     bool optionsEnd = false;
@@ -320,6 +398,8 @@ std::optional<Args> operandsOf(const std::string& command, const Args& args) {
         } else if (a == "--help" || a == "-h") {
             return std::nullopt;
         } else if (command == "match" && (a == "--library" || a == "--explain" || isNegativeNumber(a))) {
+            operands.push_back(a);
+        } else if (command == "import" && (a == "--replace" || a == "--append")) {
             operands.push_back(a);
         } else {
             fail(command + ": unknown option '" + a + "' (see vostel-tool " + command + " --help)");

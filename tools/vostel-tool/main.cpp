@@ -11,34 +11,42 @@ namespace {
 const char* const kMonitorUsage =
     "  monitor [--port N] [--library FILE] [--ids]\n"
     "      Not in this build: on Linux it opens the port through Qt's serial port.\n";
+const char* const kLearnUsage =
+    "  learn [--port N] [--packets K] [--library FILE] [--replace] [--force] [--timeout S] ID\n"
+    "      Not in this build: on Linux it opens the port through Qt's serial port.\n";
 #else
+using vostel::tool::kLearnUsage;
 using vostel::tool::kMonitorUsage;
 #endif
 
 void printUsage(std::FILE* out) {
     std::fprintf(
         out,
-        "usage: vostel-tool COMMAND [ARGS]\n       vostel-tool --help | --version\n\ncommands:\n%s%s%s%s%s%s",
+        "usage: vostel-tool COMMAND [ARGS]\n       vostel-tool --help | --version\n\ncommands:\n%s%s%s%s%s%s%s",
         vostel::tool::kDecodeUsage, vostel::tool::kLibraryUsage, vostel::tool::kCheckUsage, kMonitorUsage,
-        vostel::tool::kPortUsage,
+        kLearnUsage, vostel::tool::kPortUsage,
         "  FILE is the library file, irdata.txt in the working directory by default.\n");
 }
 
-int monitor(const vostel::tool::Args& args) {
+// monitor and learn open the port: their usage, the command, or why this build lacks them.
+int portCommand(const std::string& command, const char* usage, int (*run)(const vostel::tool::Args&),
+                const vostel::tool::Args& args) {
     for (const std::string& a : args) {
+        if (a == "--") break;
         if (a == "--help" || a == "-h") {
-            std::printf("usage: vostel-tool %s", kMonitorUsage + 2);  // without the indent of the list
+            std::printf("usage: vostel-tool %s", usage + 2);  // without the indent of the list
             return 0;
         }
     }
 #ifdef VOSTEL_TOOL_MONITOR
-    return vostel::tool::cmdMonitor(args);
+    (void)command;
+    return run(args);
 #else
-    (void)args;
-    std::fprintf(
-        stderr,
-        "vostel-tool: monitor is not part of this build: on Linux it opens the port through Qt's serial "
-        "port, and this build has no Qt (it was configured with -DVOSTEL_GUI=OFF)\n");
+    (void)run;
+    std::fprintf(stderr,
+                 "vostel-tool: %s is not part of this build: on Linux it opens the port through Qt's serial "
+                 "port, and this build has no Qt (it was configured with -DVOSTEL_GUI=OFF)\n",
+                 command.c_str());
     return 2;
 #endif
 }
@@ -64,7 +72,13 @@ int main(int argc, char** argv) {
     try {
         if (command == "decode") return vostel::tool::cmdDecode(args);
         if (command == "check") return vostel::tool::cmdCheck(args);
-        if (command == "monitor") return monitor(args);
+#ifdef VOSTEL_TOOL_MONITOR
+        if (command == "monitor") return portCommand(command, kMonitorUsage, vostel::tool::cmdMonitor, args);
+        if (command == "learn") return portCommand(command, kLearnUsage, vostel::tool::cmdLearn, args);
+#else
+        if (command == "monitor" || command == "learn")
+            return portCommand(command, command == "monitor" ? kMonitorUsage : kLearnUsage, nullptr, args);
+#endif
         int rc = vostel::tool::cmdLibrary(command, args);
         if (rc >= 0) return rc;
         rc = vostel::tool::cmdPort(command, args);

@@ -13,6 +13,7 @@
 #include "runtime/cp1252.h"
 #include "runtime/error.h"
 #include "serial/comport.h"
+#include "serial/port_names.h"
 
 namespace vostel::tool {
 
@@ -34,9 +35,9 @@ bool parseOptions(const Args& args, MonitorOptions& o) {
             const std::string& v = args[++i];
             int n = 0;
             auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
-            if (ec != std::errc() || end != v.data() + v.size() || n < 1 || n > 32767) {
-                std::fprintf(stderr, "vostel-tool: monitor: bad port '%s' (a number from 1 to 32767)\n",
-                             v.c_str());
+            if (ec != std::errc() || end != v.data() + v.size() || n < 1 || n > kMaxPortNumber) {
+                std::fprintf(stderr, "vostel-tool: monitor: bad port '%s' (a number from 1 to %d)\n",
+                             v.c_str(), kMaxPortNumber);
                 return false;
             }
             o.port = static_cast<int16_t>(n);
@@ -54,35 +55,30 @@ bool parseOptions(const Args& args, MonitorOptions& o) {
 
 }  // namespace
 
-Monitor::Monitor(const MonitorOptions& options, SignalLibrary library)
-    : options_(options), library_(std::move(library)), holdOff_(clock_) {}
-
-bool Monitor::open(SerialControl& control) {
+bool PacketReader::open(SerialControl& control) {
     try {
-        ComPort::openPort(control, options_.port);
+        ComPort::openPort(control, port_);
     } catch (const RuntimeError& e) {
-        std::fprintf(stderr, "vostel-tool: monitor: %s\n", e.text().c_str());
+        std::fprintf(stderr, "vostel-tool: %s: %s\n", command_.c_str(), e.text().c_str());
         return false;
     }
-    port_ = &control;
-    if (!options_.idsOnly)
-        std::fprintf(stderr, "vostel-tool: monitor: listening on port %d; Ctrl+C ends\n", int{options_.port});
+    control_ = &control;
     return true;
 }
 
-void Monitor::tick() {
+void PacketReader::read(const std::function<void(const Packet&)>& onPacket, bool quiet) {
     std::string input;
     try {
-        input = port_->input();
+        input = control_->input();
     } catch (const RuntimeError& e) {
         // The control reports a lost port once and reopens it by itself.
-        std::fprintf(stderr, "vostel-tool: monitor: %s\n", e.text().c_str());
+        std::fprintf(stderr, "vostel-tool: %s: %s\n", command_.c_str(), e.text().c_str());
         lost_ = true;
         return;
     }
     if (input.empty()) return;
     if (lost_) {
-        std::fprintf(stderr, "vostel-tool: monitor: receiver on port %d is back\n", int{options_.port});
+        std::fprintf(stderr, "vostel-tool: %s: receiver on port %d is back\n", command_.c_str(), int{port_});
         lost_ = false;
     }
     try {
@@ -90,20 +86,39 @@ void Monitor::tick() {
     } catch (const FramingError&) {
         // Ordinary line noise; the packets before one still count.
         ++framingErrors_;
-        if (!options_.idsOnly) std::printf("framing error (%zu so far)\n", framingErrors_);
+        if (!quiet) std::printf("framing error (%zu so far)\n", framingErrors_);
     } catch (const RuntimeError& e) {
-        std::fprintf(stderr, "vostel-tool: monitor: %s\n", e.text().c_str());
+        std::fprintf(stderr, "vostel-tool: %s: %s\n", command_.c_str(), e.text().c_str());
     }
     while (decoder_.packetIsLeft()) {
-        if (OptPacket p = decoder_.getNextPacket()) show(*p);
+        if (OptPacket p = decoder_.getNextPacket()) onPacket(*p);
     }
     std::fflush(stdout);
 }
 
-int Monitor::finish() {
+void PacketReader::reportFramingErrors() const {
     if (framingErrors_ > 0)
-        std::fprintf(stderr, "vostel-tool: monitor: %zu framing error%s (bytes outside a whole packet)\n",
-                     framingErrors_, framingErrors_ == 1 ? "" : "s");
+        std::fprintf(stderr, "vostel-tool: %s: %zu framing error%s (bytes outside a whole packet)\n",
+                     command_.c_str(), framingErrors_, framingErrors_ == 1 ? "" : "s");
+}
+
+Monitor::Monitor(const MonitorOptions& options, SignalLibrary library)
+    : options_(options), library_(std::move(library)), reader_("monitor", options.port), holdOff_(clock_) {}
+
+bool Monitor::open(SerialControl& control) {
+    if (!reader_.open(control)) return false;
+    if (!options_.idsOnly)
+        std::fprintf(stderr, "vostel-tool: monitor: listening on port %d; Ctrl+C ends\n", int{options_.port});
+    return true;
+}
+
+bool Monitor::tick() {
+    reader_.read([this](const Packet& p) { show(p); }, options_.idsOnly);
+    return true;
+}
+
+int Monitor::finish(bool) {
+    reader_.reportFramingErrors();
     return 0;
 }
 
@@ -147,7 +162,7 @@ int cmdMonitor(const Args& args) {
         return 2;
     }
     Monitor monitor(o, std::move(library));
-    return runMonitorLoop(monitor);
+    return runPortCycle(monitor);
 }
 
 }  // namespace vostel::tool

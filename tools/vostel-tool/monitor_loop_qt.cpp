@@ -1,6 +1,6 @@
-// The monitor's cycle on Linux: Qt's event loop, which also drives the serial
-// control's reading and reopening, a 100 ms timer, and SIGINT or SIGTERM
-// ending it at the next cycle.
+// The port's cycle on Linux (monitor, learn): Qt's event loop, which also
+// drives the serial control's reading and reopening, a 100 ms timer, and
+// SIGINT or SIGTERM ending it at the next cycle.
 #include <QCoreApplication>
 #include <QTimer>
 
@@ -18,13 +18,13 @@ extern "C" void requestStop(int) { stopRequested = 1; }
 
 }  // namespace
 
-int runMonitorLoop(Monitor& monitor) {
+int runPortCycle(PortCycle& cycle) {
     int argc = 1;
     char name[] = "vostel-tool";
     char* argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);
     qt::SerialControl control;
-    if (!monitor.open(control)) return 2;
+    if (!cycle.open(control)) return 2;
 
     struct sigaction sa {};
     sa.sa_handler = requestStop;
@@ -33,17 +33,13 @@ int runMonitorLoop(Monitor& monitor) {
     sigaction(SIGTERM, &sa, nullptr);
 
     QTimer timer;
-    timer.setInterval(Monitor::kTickMs);
+    timer.setInterval(PortCycle::kTickMs);
     QObject::connect(&timer, &QTimer::timeout, [&] {
-        if (stopRequested) {
-            app.quit();
-            return;
-        }
-        monitor.tick();
+        if (stopRequested || !cycle.tick()) app.quit();
     });
     timer.start();
     app.exec();
-    return monitor.finish();
+    return cycle.finish(stopRequested != 0);
 }
 
 }  // namespace vostel::tool

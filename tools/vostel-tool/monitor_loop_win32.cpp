@@ -1,4 +1,4 @@
-// The monitor's cycle on Windows: a periodic waitable timer every 100 ms, the
+// The port's cycle on Windows (monitor, learn): a periodic waitable timer every 100 ms, the
 // thread's messages dispatched in between (the serial control reopens a lost
 // port from a thread timer), and Ctrl+C, Ctrl+Break or the console closing
 // ending it through an event set by the console's control handler.
@@ -37,16 +37,16 @@ struct Handle {
 
 }  // namespace
 
-int runMonitorLoop(Monitor& monitor) {
+int runPortCycle(PortCycle& cycle) {
     win32::SerialControl control;
-    if (!monitor.open(control)) return 2;
+    if (!cycle.open(control)) return 2;
 
     const Handle stop{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     const Handle timer{CreateWaitableTimerW(nullptr, FALSE, nullptr)};
     LARGE_INTEGER due{};
-    due.QuadPart = -10000LL * Monitor::kTickMs;  // relative, in 100 ns units
-    if (!stop.h || !timer.h || !SetWaitableTimer(timer.h, &due, Monitor::kTickMs, nullptr, nullptr, FALSE)) {
-        std::fprintf(stderr, "vostel-tool: monitor: no timer for the 100 ms cycle (error %lu)\n",
+    due.QuadPart = -10000LL * PortCycle::kTickMs;  // relative, in 100 ns units
+    if (!stop.h || !timer.h || !SetWaitableTimer(timer.h, &due, PortCycle::kTickMs, nullptr, nullptr, FALSE)) {
+        std::fprintf(stderr, "vostel-tool: no timer for the 100 ms cycle (error %lu)\n",
                      GetLastError());
         return 2;
     }
@@ -55,22 +55,24 @@ int runMonitorLoop(Monitor& monitor) {
 
     const HANDLE waitFor[] = {stop.h, timer.h};
     int status = 0;
-    while (status == 0) {
+    bool interrupted = false, done = false;
+    while (status == 0 && !done) {
         const DWORD woken = MsgWaitForMultipleObjects(2, waitFor, FALSE, INFINITE, QS_ALLINPUT);
-        if (woken == WAIT_OBJECT_0) break;
-        if (woken == WAIT_OBJECT_0 + 1) {
-            monitor.tick();
+        if (woken == WAIT_OBJECT_0) {
+            interrupted = done = true;
+        } else if (woken == WAIT_OBJECT_0 + 1) {
+            done = !cycle.tick();
         } else if (woken == WAIT_OBJECT_0 + 2) {
             MSG msg;
             while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
         } else {
-            std::fprintf(stderr, "vostel-tool: monitor: waiting failed (error %lu)\n", GetLastError());
+            std::fprintf(stderr, "vostel-tool: waiting failed (error %lu)\n", GetLastError());
             status = 2;
         }
     }
     SetConsoleCtrlHandler(onConsoleControl, FALSE);
     stopEvent = nullptr;
-    const int finished = monitor.finish();
+    const int finished = cycle.finish(interrupted);
     return status != 0 ? status : finished;
 }
 
