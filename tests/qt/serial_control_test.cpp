@@ -14,6 +14,7 @@
 #include <unistd.h>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "serial/comport.h"
@@ -185,12 +186,14 @@ TEST_F(QtSerialControlTest, MissingDeviceLeavesThePortClosed) {
 TEST_F(QtSerialControlTest, PortInUseNamesTheProgramHoldingIt) {
     Pty unit;
     link(6, unit.slavePath());
-    QtSerialControl first, second;
+    qt::SerialControl first, second;
     openPort(first, 6);
     second.setCommPort(6);
     const RuntimeError error = openError(second);
     EXPECT_EQ(error.number(), kErrPortAlreadyOpen);
-    EXPECT_NE(error.text().find("in use by another program (serial_port_tes, process " +
+    std::string self;
+    std::getline(std::ifstream("/proc/self/comm"), self);
+    EXPECT_NE(error.text().find("in use by another program (" + self + ", process " +
                                 std::to_string(::getpid()) + ")"),
               std::string::npos)
         << error.text();
