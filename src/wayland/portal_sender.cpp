@@ -131,15 +131,18 @@ QVariantMap PortalSender::request(const QString& method, QVariantList args, QVar
              ")");
     }
     // The user may take a while to answer the desktop's question.
-    while (waiting_ && ended_.empty()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    // GNOME closes the session before it answers a refusal: only the
+    // answer itself, or the portal going away, ends the wait.
+    while (waiting_ && !portalGone_) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     bus_.disconnect(kService, path, kRequest, QStringLiteral("Response"), signature, this,
                     SLOT(onResponse(uint, QVariantMap)));
-    if (!ended_.empty()) fail(ended_);
+    if (waiting_) fail(ended_);
     if (code_ == kCancelled)
         fail("the desktop's request to let Vostel type keys was refused; restart vostel and allow it");
     if (code_ != 0)
         fail("the desktop ended its request to let Vostel type keys (while trying to " + std::string(step) +
              "); restart vostel to be asked again");
+    if (!ended_.empty()) fail(ended_);
     return results_;
 }
 
@@ -154,6 +157,7 @@ void PortalSender::onClosed() {
 }
 
 void PortalSender::onPortalGone() {
+    portalGone_ = true;
     ended_ = "the desktop portal left the session bus; restart vostel once the desktop's portal runs again";
 }
 

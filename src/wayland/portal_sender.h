@@ -45,6 +45,7 @@ private:
     std::filesystem::path tokenFile_;
     QString session_;
     std::string ended_;  // why the session ended; empty while it lasts
+    bool portalGone_ = false;
     bool waiting_ = false;
     uint code_ = 0;
     QVariantMap results_;

@@ -43,6 +43,10 @@ class Session(dbus.service.Object):
     def Close(self):
         self.portal.log.append("Close")
 
+    @dbus.service.signal("org.freedesktop.portal.Session", signature="a{sv}")
+    def Closed(self, details):
+        pass
+
 
 class Portal(dbus.service.Object):
     """Answers like a desktop whose user accepts, unless told otherwise."""
@@ -85,6 +89,8 @@ class Portal(dbus.service.Object):
         if self.vanish:  # the portal goes away while the user would be asked
             BUS.release_name(NAME)
             return dbus.ObjectPath("%s/request/gone" % PATH)
+        if self.refuse:  # as GNOME does: the session closes before the answer comes
+            GLib.idle_add(lambda: self.objects[0].Closed({}) and False)
         results = {"devices": dbus.UInt32(1)}
         if self.token:
             results["restore_token"] = self.token
