@@ -8,14 +8,13 @@
 
 #include <limits>
 
+#include "library/storable_text.h"
+#include "qt/controls.h"
 #include "runtime/cp1252.h"
 
 namespace vostel::qt {
 
 namespace {
-
-// Twips to pixels at 15 twips per pixel.
-constexpr int px(int twips) { return (twips + 7) / 15; }
 
 // The text as the library stores it: every character that Windows-1252
 // cannot hold becomes '?' as soon as it is typed or pasted.
@@ -23,17 +22,13 @@ class Cp1252Validator final : public QValidator {
 public:
     using QValidator::QValidator;
     State validate(QString& input, int& pos) const override {
-        const QString stored = storable(input);
-        if (stored != input) {
-            pos = static_cast<int>(storable(input.left(pos)).size());
-            input = stored;
+        const std::u16string typed = input.toStdU16String();
+        const StorableText stored = storableText(typed, static_cast<std::size_t>(pos));
+        if (stored.text != typed) {
+            input = QString::fromStdU16String(stored.text);
+            pos = static_cast<int>(stored.cursor);
         }
         return Acceptable;
-    }
-
-private:
-    static QString storable(const QString& text) {
-        return QString::fromStdString(cp1252ToUtf8(utf8ToCp1252(text.toStdString())));
     }
 };
 
@@ -44,35 +39,22 @@ dlgSignalForm::dlgSignalForm(bool& okPressed)
               Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                   Qt::MSWindowsFixedSizeDialogHint),
       okPressed_(okPressed) {
-    setWindowTitle(QStringLiteral("Enter ID for Signal-Packet"));
     setModal(true);
-
-    Text1 = new QLineEdit(this);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setGeometry(px(120), px(120), px(2535), px(375));
-    Text1->setToolTip(QStringLiteral("Gib hier einen knappen Text als ID für dieses Signal an"));
+    const WindowLayout& layout = dlgSignalLayout();
+    const std::vector<QWidget*> controls = buildControls(*this, layout);
+    Text1 = static_cast<QLineEdit*>(controls[tabIndex(SignalControl::Text1)]);
+    OKButton = static_cast<QPushButton*>(controls[tabIndex(SignalControl::OKButton)]);
+    CancelButton = static_cast<QPushButton*>(controls[tabIndex(SignalControl::CancelButton)]);
     // No length limit (a line edit cuts at 32767 characters by default): the
     // library refuses an ID beyond its own limit with a message instead.
     Text1->setMaxLength(std::numeric_limits<int>::max());
     Text1->setValidator(new Cp1252Validator(Text1));
-
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    OKButton->setGeometry(px(120), px(600), px(1215), px(375));
-
-    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    CancelButton->setGeometry(px(1440), px(600), px(1215), px(375));
-
-    setTabOrder(Text1, OKButton);
-    setTabOrder(OKButton, CancelButton);
     connect(OKButton, &QPushButton::clicked, this, &dlgSignalForm::OKButton_Click);
     connect(CancelButton, &QPushButton::clicked, this, &dlgSignalForm::CancelButton_Click);
 
     // The client area has a fixed size and a fixed place on the screen.
-    setGeometry(px(2760), px(3750), px(2805), px(1080));
-    setFixedSize(px(2805), px(1080));
-    Text1->setFocus();
+    setGeometry(toQRect(layout.client));
+    setFixedSize(toQRect(layout.client).size());
 }
 
 void dlgSignalForm::OKButton_Click() {

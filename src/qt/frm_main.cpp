@@ -7,57 +7,27 @@
 #include <QTextDocument>
 #include <QTimer>
 
+#include "qt/controls.h"
 #include "qt/picture_box.h"
 #include "runtime/cp1252.h"
 
 namespace vostel::qt {
 
-namespace {
-
-void place(QWidget* control, int left, int top, int width, int height) {
-    control->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
-                         twipsToPixels(height));
-}
-
-}  // namespace
-
 frmMain::frmMain() : QWidget(nullptr, Qt::Window) {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QStringLiteral("Vostel"));
-    resize(twipsToPixels(11370), twipsToPixels(5730));
-
-    picMain = new PictureBox(twipsToPixels(10095), twipsToPixels(5535), this);
-    picMain->setObjectName(QStringLiteral("picMain"));
-    picMain->move(twipsToPixels(1200), twipsToPixels(120));
-
-    txt1 = new QPlainTextEdit(this);
-    txt1->setObjectName(QStringLiteral("txt1"));
-    place(txt1, 0, 1080, 1095, 4575);
-    txt1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    txt1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txt1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const WindowLayout& layout = frmMainLayout();
+    resize(twipsToPixels(layout.client.width), twipsToPixels(layout.client.height));
+    const std::vector<QWidget*> controls = buildControls(*this, layout);
+    picMain = static_cast<PictureBox*>(controls[tabIndex(MainControl::picMain)]);
+    txt1 = static_cast<QPlainTextEdit*>(controls[tabIndex(MainControl::txt1)]);
+    butRec = static_cast<QPushButton*>(controls[tabIndex(MainControl::butRec)]);
+    btnLoadIRData = static_cast<QPushButton*>(controls[tabIndex(MainControl::btnLoadIRData)]);
     // Tab and Shift+Tab move the focus on, so the keyboard reaches the buttons.
     txt1->setTabChangesFocus(true);
 
-    butRec = new QPushButton(QStringLiteral("Record"), this);
-    butRec->setObjectName(QStringLiteral("butRec"));
-    place(butRec, 0, 600, 1095, 372);
-    butRec->setToolTip(QStringLiteral(
-        "Drücke eine Taste auf der Fernbedienung, halte sie einwenig, damit du siehst, ob die "
-        "Daten korrekt ankommen, und drücke dann Record"));
-
-    btnLoadIRData = new QPushButton(QStringLiteral("LoadIRData"), this);
-    btnLoadIRData->setObjectName(QStringLiteral("btnLoadIRData"));
-    place(btnLoadIRData, 0, 120, 1095, 375);
-
-    setTabOrder(picMain, txt1);
-    setTabOrder(txt1, butRec);
-    setTabOrder(butRec, btnLoadIRData);
-    picMain->setFocus();
-
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(100);
+    Timer1->setInterval(kTimer1IntervalMs);
 
     connect(Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
     connect(butRec, &QPushButton::clicked, this, &frmMain::butRec_Click);

@@ -1,9 +1,10 @@
 #pragma once
-// frmMain: the main window. Controls at fixed places (twips converted at 15
-// per pixel), the log txt1 and the timer Timer1 that drives the receive cycle.
+// frmMain: the main window. Controls at fixed places (app/layout.h), the log
+// txt1 and the timer Timer1 that drives the receive cycle.
 #include <QWidget>
 #include <string>
 
+#include "app/layout.h"
 #include "app/mdl_main.h"
 
 class QPlainTextEdit;
@@ -13,9 +14,6 @@ class QTimer;
 namespace vostel::qt {
 
 class PictureBox;
-
-// Twips to whole pixels at 15 twips per pixel, to the nearest pixel.
-constexpr int twipsToPixels(int twips) { return (twips + 7) / 15; }
 
 class frmMain : public QWidget, public MainForm {
     Q_OBJECT

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "app/layout.h"
+
 namespace vostel::qt {
 
 namespace {
@@ -27,8 +29,9 @@ std::string Prompts::inputBox(std::string_view prompt, std::string_view title) {
     box.adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
-        box.move(area.x() + (area.width() - box.width()) / 2,
-                 area.y() + (area.height() - box.height()) / 3);
+        const PixelRect place =
+            inputBoxPlace({area.x(), area.y(), area.width(), area.height()}, box.width(), box.height());
+        box.move(place.left, place.top);
     }
     if (box.exec() != QDialog::Accepted) return {};
     return box.textValue().toStdString();

@@ -1,5 +1,6 @@
 #include "win32/dlg_signal.h"
 
+#include "library/storable_text.h"
 #include "win32/modal.h"
 #include "win32/window_text.h"
 
@@ -21,20 +22,20 @@ dlgSignal::~dlgSignal() {
 }
 
 void dlgSignal::create() {
+    const WindowLayout& layout = dlgSignalLayout();
     const wchar_t* cls = registerClass(L"VostelSignalDialog", proc, GetSysColorBrush(COLOR_BTNFACE));
     // The client area has a fixed size and a fixed place on the screen.
-    RECT r{px(2760), px(3750), px(2760) + px(2805), px(3750) + px(1080)};
+    const PixelRect client = toPixels(layout.client);
+    RECT r{client.left, client.top, client.left + client.width, client.top + client.height};
     AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
-    hwnd_ =
-        CreateWindowExW(kExStyle, cls, L"Enter ID for Signal-Packet", kStyle, r.left, r.top, r.right - r.left,
-                        r.bottom - r.top, nullptr, nullptr, GetModuleHandleW(nullptr), this);
-    text1_ = createControl(hwnd_, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 120, 120, 2535,
-                           375, kText1);
+    hwnd_ = CreateWindowExW(kExStyle, cls, widen(layout.caption).c_str(), kStyle, r.left, r.top,
+                            r.right - r.left, r.bottom - r.top, nullptr, nullptr, GetModuleHandleW(nullptr),
+                            this);
+    // Created in Tab order.
+    for (std::size_t i = 0; i < layout.controls.size(); ++i)
+        createControl(hwnd_, layout.controls[i], kText1 + static_cast<int>(i));
+    text1_ = GetDlgItem(hwnd_, kText1);
     SendMessageW(text1_, EM_SETLIMITTEXT, 0, 0);  // no length limit of its own
-    addToolTip(hwnd_, text1_, "Gib hier einen knappen Text als ID für dieses Signal an");
-    createControl(hwnd_, L"BUTTON", L"OK", WS_TABSTOP | BS_PUSHBUTTON, 0, 120, 600, 1215, 375, kOKButton);
-    createControl(hwnd_, L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, 0, 1440, 600, 1215, 375,
-                  kCancelButton);
 }
 
 void dlgSignal::hide() {
@@ -43,17 +44,16 @@ void dlgSignal::hide() {
 }
 
 void dlgSignal::keepRepresentable() {
-    const std::wstring typed = textOf(text1_);
-    const std::wstring shown = cp1252ToWide(wideToCp1252(typed));
-    if (shown == typed) return;
+    const std::wstring text = textOf(text1_);
+    const std::u16string typed(text.begin(), text.end());  // both UTF-16
     DWORD start = 0, end = 0;
     SendMessageW(text1_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    // The caret stays behind the same character: count what the text before it became.
-    const auto caret = static_cast<WPARAM>(
-        cp1252ToWide(wideToCp1252(typed.substr(0, std::min<std::size_t>(end, typed.size())))).size());
+    const StorableText shown = storableText(typed, end);
+    if (shown.text == typed) return;
     fixing_ = true;
-    SetWindowTextW(text1_, shown.c_str());
+    SetWindowTextW(text1_, std::wstring(shown.text.begin(), shown.text.end()).c_str());
     fixing_ = false;
+    const auto caret = static_cast<WPARAM>(shown.cursor);
     SendMessageW(text1_, EM_SETSEL, caret, static_cast<LPARAM>(caret));
 }
 

@@ -5,15 +5,20 @@
 
 #include <string>
 
+#include "app/layout.h"
 #include "library/naming_prompt.h"
 
 namespace vostel::win32 {
 
 class dlgSignal final : public NamingPrompt {
 public:
-    // Control identifiers, in tab order. Neither button is IDOK or IDCANCEL,
-    // so Enter and Escape press neither.
-    enum : int { kText1 = 100, kOKButton, kCancelButton };
+    // Control identifiers, numbered in Tab order like the layout's controls.
+    // Neither button is IDOK or IDCANCEL, so Enter and Escape press neither.
+    enum : int {
+        kText1 = 100 + static_cast<int>(SignalControl::Text1),
+        kOKButton = 100 + static_cast<int>(SignalControl::OKButton),
+        kCancelButton = 100 + static_cast<int>(SignalControl::CancelButton),
+    };
 
     dlgSignal() = default;
     ~dlgSignal() override;

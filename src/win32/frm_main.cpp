@@ -7,37 +7,35 @@ namespace vostel::win32 {
 
 namespace {
 
-constexpr int kClientWidth = 11370;  // twips
-constexpr int kClientHeight = 5730;
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW;
 
 }  // namespace
 
 frmMain::frmMain() {
+    const WindowLayout& layout = frmMainLayout();
     const wchar_t* cls = registerClass(L"VostelMain", proc, GetSysColorBrush(COLOR_BTNFACE));
-    RECT r{0, 0, px(kClientWidth), px(kClientHeight)};
+    RECT r{0, 0, twipsToPixels(layout.client.width), twipsToPixels(layout.client.height)};
     AdjustWindowRectEx(&r, kStyle, FALSE, 0);
-    hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, cls, L"Vostel", kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                            r.right - r.left, r.bottom - r.top, nullptr, nullptr, GetModuleHandleW(nullptr),
-                            this);
+    hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, cls, widen(layout.caption).c_str(), kStyle, CW_USEDEFAULT,
+                            CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, nullptr, nullptr,
+                            GetModuleHandleW(nullptr), this);
 
-    // Created in tab order: picture area, log, Record, LoadIRData.
-    picMain_ = std::make_unique<PictureBox>(hwnd_, px(1200), px(120), px(10095), px(5535), kPicMain);
-    txt1_ =
-        createControl(hwnd_, L"EDIT", L"",
-                      WS_TABSTOP | WS_HSCROLL | ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL | ES_NOHIDESEL,
-                      WS_EX_CLIENTEDGE, 0, 1080, 1095, 4575, kTxt1);
+    // Created in Tab order, which is the order the dialog manager's Tab follows.
+    for (std::size_t i = 0; i < layout.controls.size(); ++i) {
+        const ControlLayout& control = layout.controls[i];
+        const int id = kPicMain + static_cast<int>(i);
+        if (control.kind == ControlKind::PictureArea) {
+            const PixelRect p = toPixels(control.place);
+            picMain_ = std::make_unique<PictureBox>(hwnd_, p.left, p.top, p.width, p.height, id);
+        } else {
+            createControl(hwnd_, control, id);
+        }
+    }
+    txt1_ = GetDlgItem(hwnd_, kTxt1);
     SendMessageW(txt1_, EM_SETLIMITTEXT, 0, 0);  // the log may grow beyond the default 30,000 characters
     SetWindowLongPtrW(txt1_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     editProc_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(txt1_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(logProc)));
-    butRec_ =
-        createControl(hwnd_, L"BUTTON", L"Record", WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 600, 1095, 372, kButRec);
-    addToolTip(hwnd_, butRec_,
-               "Drücke eine Taste auf der Fernbedienung, halte sie einwenig, damit du siehst, ob die "
-               "Daten korrekt ankommen, und drücke dann Record");
-    btnLoadIRData_ = createControl(hwnd_, L"BUTTON", L"LoadIRData", WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 120,
-                                   1095, 375, kBtnLoadIRData);
 }
 
 frmMain::~frmMain() {
@@ -54,7 +52,7 @@ void frmMain::showForm() {
     SetFocus(picMain_->hwnd());
 }
 
-void frmMain::enableTimer1() { SetTimer(hwnd_, kTimer1, kTimer1Interval, nullptr); }
+void frmMain::enableTimer1() { SetTimer(hwnd_, kTimer1, kTimer1IntervalMs, nullptr); }
 
 void frmMain::prependLog(std::string_view theID) {
     // Replacing an empty selection at the start inserts there, without an undo step.

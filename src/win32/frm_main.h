@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/layout.h"
 #include "app/mdl_main.h"
 #include "win32/picture_box.h"
 
@@ -14,10 +15,14 @@ namespace vostel::win32 {
 
 class frmMain final : public MainForm {
 public:
-    // Control identifiers, in tab order.
-    enum : int { kPicMain = 100, kTxt1, kButRec, kBtnLoadIRData };
+    // Control identifiers, numbered in Tab order like the layout's controls.
+    enum : int {
+        kPicMain = 100 + static_cast<int>(MainControl::picMain),
+        kTxt1 = 100 + static_cast<int>(MainControl::txt1),
+        kButRec = 100 + static_cast<int>(MainControl::butRec),
+        kBtnLoadIRData = 100 + static_cast<int>(MainControl::btnLoadIRData),
+    };
     static constexpr UINT_PTR kTimer1 = 1;
-    static constexpr UINT kTimer1Interval = 100;  // ms
 
     frmMain();
     ~frmMain() override;
@@ -41,8 +46,6 @@ private:
     HWND hwnd_ = nullptr;
     std::unique_ptr<PictureBox> picMain_;
     HWND txt1_ = nullptr;
-    HWND butRec_ = nullptr;
-    HWND btnLoadIRData_ = nullptr;
     WNDPROC editProc_ = nullptr;
     mdlMain* shell_ = nullptr;
 };

@@ -72,11 +72,37 @@ HWND createControl(HWND parent, const wchar_t* cls, std::wstring_view text, DWOR
                    int left, int top, int width, int height, int id) {
     const std::wstring caption(text);
     HWND control =
-        CreateWindowExW(exStyle, cls, caption.c_str(), WS_CHILD | WS_VISIBLE | style, px(left), px(top),
-                        px(width), px(height), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                        GetModuleHandleW(nullptr), nullptr);
+        CreateWindowExW(exStyle, cls, caption.c_str(), WS_CHILD | WS_VISIBLE | style, twipsToPixels(left),
+                        twipsToPixels(top), twipsToPixels(width), twipsToPixels(height), parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     setFont(control);
     return control;
+}
+
+HWND createControl(HWND parent, const ControlLayout& control, int id) {
+    const wchar_t* cls = L"EDIT";
+    DWORD style = WS_TABSTOP;
+    DWORD exStyle = WS_EX_CLIENTEDGE;
+    switch (control.kind) {
+        case ControlKind::MultiLineText:
+            style |= WS_HSCROLL | ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL | ES_NOHIDESEL;
+            break;
+        case ControlKind::SingleLineText:
+            style |= ES_AUTOHSCROLL;
+            break;
+        case ControlKind::PushButton:
+            cls = L"BUTTON";
+            style |= BS_PUSHBUTTON;
+            exStyle = 0;
+            break;
+        case ControlKind::PictureArea:  // a window of its own (win32/picture_box.h)
+            return nullptr;
+    }
+    const TwipsRect& r = control.place;
+    HWND hwnd = createControl(parent, cls, widen(control.caption), style, exStyle, r.left, r.top, r.width,
+                              r.height, id);
+    if (!control.toolTip.empty()) addToolTip(parent, hwnd, control.toolTip);
+    return hwnd;
 }
 
 void addToolTip(HWND owner, HWND control, std::string_view text) {

@@ -1,16 +1,15 @@
 #pragma once
-// Shared pieces of the Win32 windows: the modal loop, twips to pixels, the
-// message font and tool tips.
+// Shared pieces of the Win32 windows: the modal loop, controls built from the
+// layout, the message font and tool tips. Windows scales the whole window on
+// high-DPI screens (the program does not declare itself DPI-aware), as Qt
+// scales its logical pixels.
 #include <windows.h>
 
 #include <string_view>
 
-namespace vostel::win32 {
+#include "app/layout.h"
 
-// Twips to pixels at 15 twips per pixel, to the nearest pixel. Windows scales
-// the whole window on high-DPI screens (the program does not declare itself
-// DPI-aware), as Qt scales its logical pixels.
-constexpr int px(int twips) { return (twips + 7) / 15; }
+namespace vostel::win32 {
 
 // Runs the event loop until `done` turns true or `window` is destroyed, with
 // every other window of the thread disabled, as a modal window needs. Tab and
@@ -27,6 +26,9 @@ void setFont(HWND control);
 // A child control at a place given in twips.
 HWND createControl(HWND parent, const wchar_t* cls, std::wstring_view text, DWORD style, DWORD exStyle,
                    int left, int top, int width, int height, int id);
+// A control of a window's layout (a text box or a push button) with its
+// kind's class and styles, at its place, with its caption and tool tip.
+HWND createControl(HWND parent, const ControlLayout& control, int id);
 
 // Gives `control` the tool tip `text` (UTF-8).
 void addToolTip(HWND owner, HWND control, std::string_view text);

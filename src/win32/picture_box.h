@@ -1,54 +1,31 @@
 #pragma once
 // PictureBox: the drawing area of the main window on Windows. It draws into a
-// persistent DIB section, so what was drawn survives being covered, and shows
-// it inside a 2-pixel sunken frame (the client edge).
+// persistent image (the pixel rules of PixelArea), so what was drawn survives
+// being covered, and shows it inside a 2-pixel sunken frame (the client edge).
 #include <windows.h>
 
-#include <cstdint>
-
-#include "display/drawing_surface.h"
+#include "display/pixel_area.h"
 
 namespace vostel::win32 {
 
-class PictureBox final : public DrawingSurface {
+class PictureBox final : public PixelArea {
 public:
-    static constexpr int kFrameWidth = 2;
-    static constexpr float kTwipsPerPixel = 15.0f;
-
     // A child of `parent` at (left, top), outerWidth x outerHeight pixels, frame included.
     PictureBox(HWND parent, int left, int top, int outerWidth, int outerHeight, int id);
     ~PictureBox() override;
     PictureBox(const PictureBox&) = delete;
     PictureBox& operator=(const PictureBox&) = delete;
 
-    void PSet(float x, float y) override;
-    void PSet(float x, float y, ColorValue color) override;
-    // Paints every pixel from the current point to the end point, both included.
-    void Line(float x, float y, ColorValue color) override;
-    void Cls() override;
-    float outerHeightTwips() const override;
-    float twipsPerPixelY() const override { return kTwipsPerPixel; }
-
     HWND hwnd() const { return hwnd_; }
-    // The drawing's pixel at (x, y) inside the frame, as 0x00BBGGRR.
-    ColorValue pixel(int x, int y) const;
+
+protected:
+    void changed() override { InvalidateRect(hwnd_, nullptr, FALSE); }
 
 private:
     static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    void plot(int x, int y, std::uint32_t bgr);
-    void changed();
+    void paint(HDC dc) const;
 
     HWND hwnd_ = nullptr;
-    HDC memory_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ oldBitmap_ = nullptr;
-    std::uint32_t* bits_ = nullptr;  // rows top-down, 0x00RRGGBB
-    int width_ = 0;
-    int height_ = 0;
-    int outerHeight_ = 0;
-    std::uint32_t back_;
-    int currentX_ = 0;
-    int currentY_ = 0;
 };
 
 }  // namespace vostel::win32

@@ -47,19 +47,17 @@ std::string Prompts::inputBox(std::string_view prompt, std::string_view title) {
     const wchar_t* cls = registerClass(L"VostelInputBox", inputBoxProc, GetSysColorBrush(COLOR_BTNFACE));
     constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
     constexpr DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    RECT r{0, 0, px(5400), px(1800)};
+    RECT r{0, 0, twipsToPixels(5400), twipsToPixels(1800)};
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
-    const int width = r.right - r.left;
-    const int height = r.bottom - r.top;
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const int left = work.left + (work.right - work.left - width) / 2;
-    const int top = work.top + (work.bottom - work.top - height) / 3;
+    const PixelRect place = inputBoxPlace({work.left, work.top, work.right - work.left, work.bottom - work.top},
+                                          r.right - r.left, r.bottom - r.top);
 
     InputBoxState state;
     const std::wstring caption = widen(title);
-    HWND box = CreateWindowExW(exStyle, cls, caption.c_str(), style, left, top, width, height, nullptr,
-                               nullptr, GetModuleHandleW(nullptr), &state);
+    HWND box = CreateWindowExW(exStyle, cls, caption.c_str(), style, place.left, place.top, place.width,
+                               place.height, nullptr, nullptr, GetModuleHandleW(nullptr), &state);
     createControl(box, L"STATIC", widen(prompt), SS_LEFT, 0, 120, 120, 3960, 1080, kPromptId);
     createControl(box, L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 4200, 120, 1080, 375, IDOK);
     createControl(box, L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, 0, 4200, 600, 1080, 375, IDCANCEL);
