@@ -6,7 +6,7 @@ private session bus and records every call; vostel-portal-typist (the real
 sender choice, with no compositor and no X display, so that the portal is
 chosen) types descriptions through it.
 
-usage: dbus-run-session -- python3 portal_test.py TYPIST
+usage: dbus-run-session --config-file=session-bus.conf -- python3 portal_test.py TYPIST
 """
 import os
 import subprocess
@@ -120,7 +120,8 @@ class PortalSenderTest(unittest.TestCase):
                         XDG_RUNTIME_DIR=self.home.name)
         self.env.pop("DISPLAY", None)
         self.env.pop("XDG_STATE_HOME", None)
-        BUS.request_name(NAME)
+        owner = BUS.request_name(NAME, dbus.bus.NAME_FLAG_DO_NOT_QUEUE)
+        self.assertIn(owner, (dbus.bus.REQUEST_NAME_REPLY_PRIMARY_OWNER, dbus.bus.REQUEST_NAME_REPLY_ALREADY_OWNER))
 
     def tearDown(self):
         self.home.cleanup()
@@ -132,7 +133,7 @@ class PortalSenderTest(unittest.TestCase):
             child = subprocess.Popen([TYPIST, *(d.encode("cp1252") for d in descriptions)], env=self.env,
                                      stderr=errors)
             loop, status = GLib.MainLoop(), []
-            GLib.child_watch_add(child.pid, lambda pid, s: (status.append(os.waitstatus_to_exitcode(s)), loop.quit()))
+            GLib.child_watch_add(GLib.PRIORITY_DEFAULT, child.pid, lambda pid, s: (status.append(os.waitstatus_to_exitcode(s)), loop.quit()))
             # A typist still waiting after a minute has hung: end it, and the test fails.
             GLib.timeout_add_seconds(60, lambda: child.kill() or False)
             loop.run()
