@@ -97,7 +97,7 @@ PortalSender::PortalSender(std::filesystem::path tokenFile)
             saveRestoreToken(tokenFile_,
                              started.value(QStringLiteral("restore_token")).toString().toStdString());
     } catch (...) {
-        if (!session_.isEmpty())
+        if (!session_.isEmpty() && !portalGone_)
             bus_.send(QDBusMessage::createMethodCall(kService, session_, kSession, "Close"));
         throw;
     }

@@ -59,6 +59,7 @@ class Portal(dbus.service.Object):
         self.version, self.refuse, self.vanish, self.token = version, refuse, vanish, token
         self.log = []
         self.objects = []
+        self.clients = set()  # the typists' bus names
 
     def respond(self, sender, options, code, results):
         path = "%s/request/%s/%s" % (PATH, sender[1:].replace(".", "_"), options["handle_token"])
@@ -67,25 +68,26 @@ class Portal(dbus.service.Object):
         GLib.idle_add(lambda: request.Response(dbus.UInt32(code), dbus.Dictionary(results, signature="sv")) and False)
         return dbus.ObjectPath(path)
 
-    def record(self, method, options):
+    def record(self, method, options, sender):
+        self.clients.add(sender)
         shown = " ".join("%s=%s" % (k, options[k]) for k in sorted(options) if k != "handle_token")
         self.log.append((method + " " + shown).strip())
 
     @dbus.service.method(REMOTE, in_signature="a{sv}", out_signature="o", sender_keyword="sender")
     def CreateSession(self, options, sender):
-        self.record("CreateSession", options)
+        self.record("CreateSession", options, sender)
         session = "%s/session/%s/%s" % (PATH, sender[1:].replace(".", "_"), options["session_handle_token"])
         self.objects.append(Session(self, session))
         return self.respond(sender, options, 0, {"session_handle": session})
 
     @dbus.service.method(REMOTE, in_signature="oa{sv}", out_signature="o", sender_keyword="sender")
     def SelectDevices(self, session, options, sender):
-        self.record("SelectDevices", options)
+        self.record("SelectDevices", options, sender)
         return self.respond(sender, options, 0, {})
 
     @dbus.service.method(REMOTE, in_signature="osa{sv}", out_signature="o", sender_keyword="sender")
     def Start(self, session, parent, options, sender):
-        self.record("Start", options)
+        self.record("Start", options, sender)
         if self.vanish:  # the portal goes away while the user would be asked
             BUS.release_name(NAME)
             return dbus.ObjectPath("%s/request/gone" % PATH)
@@ -106,6 +108,9 @@ class Portal(dbus.service.Object):
 
 
 PORTAL = Portal()
+GONE = set()  # bus names that have left: everything they sent has been handled
+BUS.add_signal_receiver(lambda name, old, new: new or GONE.add(name), "NameOwnerChanged",
+                        "org.freedesktop.DBus", "org.freedesktop.DBus", "/org/freedesktop/DBus")
 
 # The keys of the descriptions below, as the portal must receive them.
 SHIFT, CTRL = ["key 0xffe1 down"], ["key 0xffe3 down"]
@@ -133,7 +138,15 @@ class PortalSenderTest(unittest.TestCase):
             child = subprocess.Popen([TYPIST, *(d.encode("cp1252") for d in descriptions)], env=self.env,
                                      stderr=errors)
             loop, status = GLib.MainLoop(), []
-            GLib.child_watch_add(GLib.PRIORITY_DEFAULT, child.pid, lambda pid, s: (status.append(os.waitstatus_to_exitcode(s)), loop.quit()))
+            GLib.child_watch_add(GLib.PRIORITY_DEFAULT, child.pid, lambda pid, s: status.append(os.waitstatus_to_exitcode(s)))
+
+            def done():  # the typist has ended, and its last calls (Close) have arrived
+                if status and PORTAL.clients <= GONE:
+                    loop.quit()
+                    return False
+                return True
+
+            GLib.timeout_add(20, done)
             # A typist still waiting after a minute has hung: end it, and the test fails.
             GLib.timeout_add_seconds(60, lambda: child.kill() or False)
             loop.run()
