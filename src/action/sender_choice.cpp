@@ -70,6 +70,8 @@ std::unique_ptr<KeystrokeSender> chooseSender(const Session& session, const Send
                     return sender;
                 }
                 why = "not available";
+            } catch (const SenderFailed&) {
+                throw;
             } catch (const SenderUnavailable& e) {
                 why = e.what();
             } catch (const RuntimeError& e) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "action/keystroke_sender.h"
+#include "runtime/error.h"
 
 namespace vostel {
 
@@ -30,6 +31,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A sender the session offers that failed where the user must hear of it
+// (the desktop refused, its portal went away): the choice ends with this error.
+class SenderFailed : public RuntimeError {
+public:
+    using RuntimeError::RuntimeError;
+};
+
 // Opens a sender of the kind; raises SenderUnavailable (or a RuntimeError) when it cannot.
 using SenderProbe = std::function<std::unique_ptr<KeystrokeSender>(SenderKind)>;
 
@@ -41,7 +49,7 @@ std::vector<SenderKind> sendersToTry(const Session& session);
 std::string_view describe(SenderKind kind);
 
 // The first sender of `sendersToTry` that opens. None: RuntimeError 68
-// naming each one tried and why it failed.
+// naming each one tried and why it failed. A SenderFailed ends the choice.
 std::unique_ptr<KeystrokeSender> chooseSender(const Session& session, const SenderProbe& probe,
                                               SenderKind* chosen = nullptr);
 

@@ -3,11 +3,8 @@
 #include <QFile>
 
 #include <algorithm>
-#include <vector>
 
 #include "serial/port_device.h"
-#include "serial/port_names.h"
-#include "serial/port_open_error.h"
 
 namespace vostel::qt {
 
@@ -43,130 +40,89 @@ QSerialPort::StopBits qtStopBits(LineSettings::StopBits stopBits) {
 
 }  // namespace
 
-SerialControl::SerialControl() {
-    reopenTimer_.setInterval(kReopenIntervalMs);
+SerialPort::SerialPort() {
     QObject::connect(&port_, &QSerialPort::readyRead, &port_, [this] { receive(); });
     QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
                      [this](QSerialPort::SerialPortError error) { onError(error); });
-    QObject::connect(&reopenTimer_, &QTimer::timeout, &reopenTimer_, [this] { tryReopen(); });
+    QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { reportTick(); });
 }
 
-SerialControl::~SerialControl() {
-    // Closing may still emit signals; the handlers must not see a half-destroyed control.
+SerialPort::~SerialPort() {
+    // Closing may still emit signals; the handlers must not see a half-destroyed port.
     QObject::disconnect(&port_, nullptr, nullptr, nullptr);
     port_.close();
 }
 
-void SerialControl::setCommPort(int16_t number) {
-    if (open_) throw RuntimeError(kErrPortAlreadyOpen);
-    if (number < 1)
-        throw RuntimeError(kErrInvalidPort,
-                           "Invalid Port Number: " + std::to_string(number) + " (port numbers start at 1)");
-    number_ = number;
-}
-
-void SerialControl::setSettings(const std::string& settings) {
-    settings_ = parseLineSettings(settings);
-    if (!open_ || lost_) return;  // applied when the port opens
-    configuring_ = true;
-    const bool applied = applySettings();
-    configuring_ = false;
-    if (!applied)
-        throw RuntimeError(kErrCommState, "Could not set comm state: " + describe() + " refused \"" +
-                                              settings + "\" (" + port_.errorString().toStdString() + ")");
-}
-
-void SerialControl::setInputLen(int length) {
-    if (length < 0) throw RuntimeError(kErrInvalidPropertyValue);
-    inputLen_ = length;
-}
-
-void SerialControl::setPortOpen(bool open) {
-    if (!open) {
-        open_ = lost_ = false;
-        reopenTimer_.stop();
+std::optional<RawPort::OpenFailure> SerialPort::open(const std::filesystem::path& device,
+                                                     const LineSettings& settings) {
+    port_.setPortName(QFile::decodeName(device.c_str()));
+    quiet_ = true;
+    if (!port_.open(QIODevice::ReadWrite)) {
+        quiet_ = false;
+        const std::string reason = port_.errorString().toStdString();
+        switch (port_.error()) {
+            case QSerialPort::DeviceNotFoundError:
+                return OpenFailure{PortOpenFailure::Missing, reason};
+            case QSerialPort::PermissionError:
+                // QSerialPort reports a port locked by another program as a
+                // "permission" error: name the holder from the lock file instead.
+                return OpenFailure{PortOpenFailure::InUse, portHolder(device)};
+            default:
+                return OpenFailure{PortOpenFailure::NotSerial, reason};
+        }
+    }
+    const bool applied = applySettings(settings);
+    std::optional<OpenFailure> failure;
+    if (!applied) {
+        failure = OpenFailure{PortOpenFailure::Settings, port_.errorString().toStdString()};
         port_.close();
-        pendingError_.reset();
-        inputBuffer_.clear();
-        return;
     }
-    if (open_) throw RuntimeError(kErrPortAlreadyOpen);
-    inputBuffer_.clear();
-    initCommand_.reset();
-    pendingError_.reset();
-    if (std::optional<RuntimeError> error = openDevice()) throw *error;
-    open_ = true;
-    lost_ = false;
+    quiet_ = false;
+    return failure;
 }
 
-void SerialControl::output(std::string_view bytes) {
-    if (!open_) throw RuntimeError(kErrPortMustBeOpen);
-    if (lost_)
-        throw RuntimeError(kErrPortNotOpen,
-                           "The device is not open: " + describe() + " was lost and is not back yet");
-    if (!initCommand_) initCommand_ = std::string(bytes);
-    port_.write(bytes.data(), static_cast<qint64>(bytes.size()));
-    // Hands the bytes to the device without waiting; a failure is a lost port.
-    port_.flush();
+std::optional<std::string> SerialPort::apply(const LineSettings& settings) {
+    quiet_ = true;
+    const bool applied = applySettings(settings);
+    quiet_ = false;
+    if (applied) return std::nullopt;
+    return port_.errorString().toStdString();
 }
 
-std::string SerialControl::input() {
-    if (!open_) throw RuntimeError(kErrPortMustBeOpen);
-    // Bytes that came before the loss are delivered first, then the error.
-    if (inputBuffer_.empty() && pendingError_) {
-        const RuntimeError error = *pendingError_;
-        pendingError_.reset();
-        throw error;
-    }
+bool SerialPort::applySettings(const LineSettings& settings) {
+    return port_.setBaudRate(settings.baud) && port_.setParity(qtParity(settings.parity)) &&
+           port_.setDataBits(static_cast<QSerialPort::DataBits>(settings.dataBits)) &&
+           port_.setStopBits(qtStopBits(settings.stopBits)) &&
+           port_.setFlowControl(QSerialPort::NoFlowControl);
+}
+
+std::string SerialPort::read(std::size_t limit) {
     std::size_t count = inputBuffer_.size();
-    if (inputLen_ > 0) count = std::min(count, static_cast<std::size_t>(inputLen_));
+    if (limit > 0) count = std::min(count, limit);
     std::string bytes = inputBuffer_.substr(0, count);
     inputBuffer_.erase(0, count);
     return bytes;
 }
 
-std::optional<RuntimeError> SerialControl::openDevice() {
-    PortDevice found = findPortDevice(number_);
-    name_ = found.name;
-    device_ = found.device;
-    if (found.error) return found.error;
-
-    port_.setPortName(QFile::decodeName(device_.c_str()));
-    configuring_ = true;
-    if (!port_.open(QIODevice::ReadWrite)) {
-        configuring_ = false;
-        const std::string reason = port_.errorString().toStdString();
-        switch (port_.error()) {
-            case QSerialPort::DeviceNotFoundError:
-                return portOpenError(PortOpenFailure::Missing, describe(), reason, portsHint(number_));
-            case QSerialPort::PermissionError:
-                // QSerialPort reports a port locked by another program as a
-                // "permission" error: name the holder from the lock file instead.
-                return portOpenError(PortOpenFailure::InUse, describe(), portHolder(device_));
-            default:
-                return portOpenError(PortOpenFailure::NotSerial, describe(), reason);
-        }
-    }
-    pseudoTerminal_ = isPseudoTerminal(device_);
-    const bool applied = applySettings();
-    configuring_ = false;
-    if (!applied) {
-        const std::string reason = port_.errorString().toStdString();
-        port_.close();
-        return RuntimeError(kErrCommState, "Could not set comm state: " + describe() +
-                                               " refused the line settings (" + reason + ")");
-    }
-    return std::nullopt;
+void SerialPort::write(std::string_view bytes) {
+    port_.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    // Hands the bytes to the device without waiting; a failure is a lost device.
+    port_.flush();
 }
 
-bool SerialControl::applySettings() {
-    return port_.setBaudRate(settings_.baud) && port_.setParity(qtParity(settings_.parity)) &&
-           port_.setDataBits(static_cast<QSerialPort::DataBits>(settings_.dataBits)) &&
-           port_.setStopBits(qtStopBits(settings_.stopBits)) &&
-           port_.setFlowControl(QSerialPort::NoFlowControl);
+void SerialPort::close() {
+    port_.close();
+    inputBuffer_.clear();
 }
 
-void SerialControl::receive() {
+void SerialPort::startTimer(int intervalMs) {
+    timer_.setInterval(intervalMs);
+    timer_.start();
+}
+
+void SerialPort::stopTimer() { timer_.stop(); }
+
+void SerialPort::receive() {
     const QByteArray data = port_.readAll();
     const std::size_t size = static_cast<std::size_t>(data.size());
     const std::size_t kept = std::min(size, kInputBufferSize - inputBuffer_.size());
@@ -174,39 +130,18 @@ void SerialControl::receive() {
     dropped_ += size - kept;
 }
 
-void SerialControl::onError(QSerialPort::SerialPortError error) {
+void SerialPort::onError(QSerialPort::SerialPortError error) {
     if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError) return;
-    // Errors while opening are reported by openDevice(); a lost port reports
-    // once, whatever QSerialPort says afterwards.
-    if (configuring_ || !open_ || lost_) return;
+    // Errors while opening or configuring are returned by open() and apply();
+    // a closed port has nothing more to lose.
+    if (quiet_ || !port_.isOpen()) return;
     // A device that is gone keeps the descriptor readable and every read
-    // fails; closing at once keeps the event loop from spinning on it.
+    // fails; closing at once keeps the event loop from spinning on it. What
+    // came before stays in the buffer to be read.
+    quiet_ = true;
     port_.close();
-    lost_ = true;
-    staleLink_.reset();
-    if (pseudoTerminal_) staleLink_ = lastLink(name_);
-    if (!pendingError_)
-        pendingError_ = RuntimeError(kErrReadingComm, "Error reading comm device: " + describe() +
-                                                          " was lost (unplugged, or the other end hung up). "
-                                                          "It is opened again as soon as it is back.");
-    reopenTimer_.start();
+    quiet_ = false;
+    reportLost("unplugged, or the other end hung up");
 }
-
-bool SerialControl::staleLink() const { return staleLink_ && lastLink(portPath(number_)) == staleLink_; }
-
-void SerialControl::tryReopen() {
-    // A pseudo-terminal under the lost one's number belongs to another program.
-    if (staleLink()) return;
-    if (openDevice()) return;  // still gone: try again at the next tick
-    reopenTimer_.stop();
-    lost_ = false;
-    staleLink_.reset();
-    if (initCommand_) {
-        port_.write(initCommand_->data(), static_cast<qint64>(initCommand_->size()));
-        port_.flush();
-    }
-}
-
-std::string SerialControl::describe() const { return describePort(number_, name_, device_); }
 
 }  // namespace vostel::qt

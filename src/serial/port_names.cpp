@@ -9,11 +9,11 @@ namespace vostel {
 
 std::filesystem::path portsFolder() { return xdgFolder("XDG_CONFIG_HOME", ".config") / "vostel" / "ports"; }
 
-std::filesystem::path portPath(int number) {
+std::filesystem::path portPath(int number, const std::filesystem::path& devices) {
     std::filesystem::path link = portsFolder() / ("com" + std::to_string(number));
     std::error_code ec;
     if (std::filesystem::is_symlink(link, ec) || std::filesystem::exists(link, ec)) return link;
-    return "/dev/ttyS" + std::to_string(number - 1);
+    return devices / ("ttyS" + std::to_string(number - 1));
 }
 
 }  // namespace vostel

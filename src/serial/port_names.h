@@ -14,9 +14,9 @@ inline constexpr int kMaxPortNumber = 32767;
 std::filesystem::path portsFolder();
 
 // The name under which port N is opened: the link comN in the ports folder
-// when it exists (also a dangling one), otherwise /dev/ttyS(N-1). The link is
-// not resolved here, so a device that comes back under another path behind
-// the same link is found again.
-std::filesystem::path portPath(int number);
+// when it exists (also a dangling one), otherwise ttyS(N-1) in `devices`. The
+// link is not resolved here, so a device that comes back under another path
+// behind the same link is found again.
+std::filesystem::path portPath(int number, const std::filesystem::path& devices = "/dev");
 
 }  // namespace vostel

@@ -12,6 +12,9 @@ RuntimeError portOpenError(PortOpenFailure failure, const std::string& port, con
             return RuntimeError(kErrPortAlreadyOpen, "Port already open: " + port +
                                                          " is in use by another program" +
                                                          (reason.empty() ? "" : " (" + reason + ")"));
+        case PortOpenFailure::Settings:
+            return RuntimeError(kErrCommState, "Could not set comm state: " + port +
+                                                   " refused the line settings (" + reason + ")");
         case PortOpenFailure::NotSerial:
             break;
     }

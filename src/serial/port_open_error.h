@@ -8,7 +8,8 @@
 
 namespace vostel {
 
-enum class PortOpenFailure { Missing, InUse, NotSerial };
+// Settings: the device opened but refused the line settings.
+enum class PortOpenFailure { Missing, InUse, NotSerial, Settings };
 
 // `port` names the port and its device; `hint` (may be empty) follows a missing port's text.
 // For a port in use, `reason` says who holds it, where that is known (may be empty).

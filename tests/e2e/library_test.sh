@@ -60,15 +60,19 @@ e2e_focus "$target"
 e2e_sim vol-
 e2e_wait_for "$E2E_TIMEOUT" eval '[ "$(typed)" = abc ]' || e2e_fail "the key target holds '$(typed)', expected abc"
 
-# Held: ten packets in about 1.1 s give two to four actions, never ten.
+# Held: ten packets in about 1.1 s give two to four actions, never ten. A busy
+# machine stretches the sending, so the upper bound follows the time it took.
 sleep 0.5
 e2e_focus "$target"
+start=$(date +%s%N)
 e2e_sim "vol-x10"
 e2e_wait_sim '^sent: vol-$' 11
+most=$(( ($(date +%s%N) - start) / 350000000 + 1 ))
+[ "$most" -ge 4 ] || most=4
 text=$(e2e_settled 5 typed)
 held=$((${#text} / 3 - 1))
 [ "$text" = "$(printf 'abc%.0s' $(seq $((held + 1))))" ] || e2e_fail "the key target holds '$text'"
-[ "$held" -ge 2 ] && [ "$held" -le 4 ] || e2e_fail "a held button acted $held times in 1.1 s"
+[ "$held" -ge 2 ] && [ "$held" -le "$most" ] || e2e_fail "a held button acted $held times (at most $most)"
 logged=$(e2e_log_text | grep -c '^sendkeys:abc$')
 [ "$logged" = $((held + 1)) ] || e2e_fail "$logged log entries for $((held + 1)) actions"
 echo "ok (held button acted $held times)"

@@ -67,6 +67,12 @@ E2E_PIDS+=($!)
 exec 8>"$E2E_DIR/sim.in"
 e2e_wait_for "$E2E_TIMEOUT" grep -q 'at the program.s port prompt' "$E2E_DIR/sim.log" || e2e_fail "vostel-sim did not start"
 port=$(sed -n 's/.*type \([0-9]*\) at the program.s port prompt.*/\1/p' "$E2E_DIR/sim.log" | head -n 1)
+# A program killed earlier (another test, as root) may have left Qt's lock file
+# for this pseudo-terminal; its owner is gone, but the unprivileged user may not
+# remove it and would find the port "in use".
+pty=$(sed -n 's/.* -> \/dev\/pts\/\([0-9]*\)).*/\1/p' "$E2E_DIR/sim.log" | head -n 1)
+lock=/run/lock/LCK..pts_$pty
+if [ -n "$pty" ] && [ -f "$lock" ] && ! kill -0 "$(head -n 1 "$lock")" 2>/dev/null; then rm -f "$lock"; fi
 
 # vostel: the port prompt answered, then LoadIRData (the picture area has the
 # focus; Shift+Tab reaches the button) pressed from the keyboard.
