@@ -24,20 +24,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     long taps = 0;
     for (const vostel::KeyEvent& e : events) {
         switch (e.kind) {
-        case vostel::KeyEvent::Kind::Press:
-            for (vostel::Modifier m : down)
-                if (m == e.modifier) std::abort();
-            down.push_back(e.modifier);
-            break;
-        case vostel::KeyEvent::Kind::Release:
-            if (down.empty() || down.back() != e.modifier) std::abort();
-            down.pop_back();
-            break;
-        case vostel::KeyEvent::Kind::Char:
-            if (e.ch < 0x20 || (e.ch >= 0x7F && e.ch <= 0x9F)) std::abort();
-            ++taps;
-            break;
-        case vostel::KeyEvent::Kind::Key: ++taps; break;
+            case vostel::KeyEvent::Kind::Press:
+                for (vostel::Modifier m : down)
+                    if (m == e.modifier) std::abort();
+                down.push_back(e.modifier);
+                break;
+            case vostel::KeyEvent::Kind::Release:
+                if (down.empty() || down.back() != e.modifier) std::abort();
+                down.pop_back();
+                break;
+            case vostel::KeyEvent::Kind::Char:
+                if (e.ch < 0x20 || (e.ch >= 0x7F && e.ch <= 0x9F)) std::abort();
+                ++taps;
+                break;
+            case vostel::KeyEvent::Kind::Key:
+                ++taps;
+                break;
         }
     }
     if (!down.empty() || taps > vostel::kMaxKeystrokes) std::abort();

@@ -1,9 +1,9 @@
 // Costs of the desktop program's busiest paths, with the real main window on
 // Qt's offscreen platform: one receive-cycle tick that completes 20 packets
 // against a library of 32768 records, and one log entry in a long log.
+#include <benchmark/benchmark.h>
 #include <QApplication>
 #include <QTimer>
-#include <benchmark/benchmark.h>
 
 #include <deque>
 #include <filesystem>

@@ -16,22 +16,38 @@ struct Name {
 };
 
 constexpr std::array kNames{
-    Name{"BACKSPACE", NamedKey::Backspace}, Name{"BS", NamedKey::Backspace},
-    Name{"BKSP", NamedKey::Backspace},      Name{"BREAK", NamedKey::Break},
-    Name{"CAPSLOCK", NamedKey::CapsLock},   Name{"CLEAR", NamedKey::Clear},
-    Name{"DELETE", NamedKey::Delete},       Name{"DEL", NamedKey::Delete},
-    Name{"DOWN", NamedKey::Down},           Name{"END", NamedKey::End},
-    Name{"ENTER", NamedKey::Enter},         Name{"ESC", NamedKey::Escape},
-    Name{"ESCAPE", NamedKey::Escape},       Name{"HELP", NamedKey::Help},
-    Name{"HOME", NamedKey::Home},           Name{"INSERT", NamedKey::Insert},
-    Name{"INS", NamedKey::Insert},          Name{"LEFT", NamedKey::Left},
-    Name{"NUMLOCK", NamedKey::NumLock},     Name{"PGDN", NamedKey::PageDown},
-    Name{"PGUP", NamedKey::PageUp},         Name{"PRTSC", NamedKey::PrintScreen},
-    Name{"RIGHT", NamedKey::Right},         Name{"SCROLLLOCK", NamedKey::ScrollLock},
-    Name{"TAB", NamedKey::Tab},             Name{"UP", NamedKey::Up},
-    Name{"ADD", NamedKey::Add},             Name{"SUBTRACT", NamedKey::Subtract},
-    Name{"MULTIPLY", NamedKey::Multiply},   Name{"DIVIDE", NamedKey::Divide},
-    Name{"VOLUME_UP", NamedKey::VolumeUp},  Name{"VOLUME_DOWN", NamedKey::VolumeDown},
+    Name{"BACKSPACE", NamedKey::Backspace},
+    Name{"BS", NamedKey::Backspace},
+    Name{"BKSP", NamedKey::Backspace},
+    Name{"BREAK", NamedKey::Break},
+    Name{"CAPSLOCK", NamedKey::CapsLock},
+    Name{"CLEAR", NamedKey::Clear},
+    Name{"DELETE", NamedKey::Delete},
+    Name{"DEL", NamedKey::Delete},
+    Name{"DOWN", NamedKey::Down},
+    Name{"END", NamedKey::End},
+    Name{"ENTER", NamedKey::Enter},
+    Name{"ESC", NamedKey::Escape},
+    Name{"ESCAPE", NamedKey::Escape},
+    Name{"HELP", NamedKey::Help},
+    Name{"HOME", NamedKey::Home},
+    Name{"INSERT", NamedKey::Insert},
+    Name{"INS", NamedKey::Insert},
+    Name{"LEFT", NamedKey::Left},
+    Name{"NUMLOCK", NamedKey::NumLock},
+    Name{"PGDN", NamedKey::PageDown},
+    Name{"PGUP", NamedKey::PageUp},
+    Name{"PRTSC", NamedKey::PrintScreen},
+    Name{"RIGHT", NamedKey::Right},
+    Name{"SCROLLLOCK", NamedKey::ScrollLock},
+    Name{"TAB", NamedKey::Tab},
+    Name{"UP", NamedKey::Up},
+    Name{"ADD", NamedKey::Add},
+    Name{"SUBTRACT", NamedKey::Subtract},
+    Name{"MULTIPLY", NamedKey::Multiply},
+    Name{"DIVIDE", NamedKey::Divide},
+    Name{"VOLUME_UP", NamedKey::VolumeUp},
+    Name{"VOLUME_DOWN", NamedKey::VolumeDown},
     Name{"VOLUME_MUTE", NamedKey::VolumeMute},
     Name{"MEDIA_PLAY_PAUSE", NamedKey::MediaPlayPause},
     Name{"MEDIA_STOP", NamedKey::MediaStop},
@@ -47,8 +63,7 @@ constexpr std::array<Modifier, 3> kModifiers{Modifier::Shift, Modifier::Ctrl, Mo
 unsigned bit(Modifier m) { return 1u << static_cast<unsigned>(m); }
 
 [[noreturn]] void reject(const std::string& what) {
-    throw RuntimeError(kErrInvalidCall,
-                       std::string(standardErrorText(kErrInvalidCall)) + ": " + what);
+    throw RuntimeError(kErrInvalidCall, std::string(standardErrorText(kErrInvalidCall)) + ": " + what);
 }
 
 std::string utf8(std::u32string_view text) { return encodeUtf8(text); }
@@ -100,28 +115,46 @@ public:
         while (i < text_.size()) {
             char32_t c = text_[i];
             switch (c) {
-            case U'+': modifier(Modifier::Shift, i); ++i; break;
-            case U'^': modifier(Modifier::Ctrl, i); ++i; break;
-            case U'%': modifier(Modifier::Alt, i); ++i; break;
-            case U'(':
-                pressPending();
-                groups_.push_back({pending_, i});
-                held_ |= pending_;
-                pending_ = 0;
-                ++i;
-                break;
-            case U')':
-                if (groups_.empty()) reject(") without its opening (" + at(i));
-                tapPending();
-                releaseMods(groups_.back().mods);
-                held_ &= ~groups_.back().mods;
-                groups_.pop_back();
-                ++i;
-                break;
-            case U'~': stroke(KeyEvent::tap(NamedKey::Enter), 1); ++i; break;
-            case U'{': i = braced(i); break;
-            case U'}': reject("} outside braces" + at(i));
-            default: stroke(character(c, i), 1); ++i; break;
+                case U'+':
+                    modifier(Modifier::Shift, i);
+                    ++i;
+                    break;
+                case U'^':
+                    modifier(Modifier::Ctrl, i);
+                    ++i;
+                    break;
+                case U'%':
+                    modifier(Modifier::Alt, i);
+                    ++i;
+                    break;
+                case U'(':
+                    pressPending();
+                    groups_.push_back({pending_, i});
+                    held_ |= pending_;
+                    pending_ = 0;
+                    ++i;
+                    break;
+                case U')':
+                    if (groups_.empty()) reject(") without its opening (" + at(i));
+                    tapPending();
+                    releaseMods(groups_.back().mods);
+                    held_ &= ~groups_.back().mods;
+                    groups_.pop_back();
+                    ++i;
+                    break;
+                case U'~':
+                    stroke(KeyEvent::tap(NamedKey::Enter), 1);
+                    ++i;
+                    break;
+                case U'{':
+                    i = braced(i);
+                    break;
+                case U'}':
+                    reject("} outside braces" + at(i));
+                default:
+                    stroke(character(c, i), 1);
+                    ++i;
+                    break;
             }
         }
         if (!groups_.empty()) reject("( without its closing )" + at(groups_.back().start));
@@ -154,8 +187,7 @@ private:
 
     void count(long n) {
         strokes_ += n;
-        if (strokes_ > kMaxKeystrokes)
-            reject("more than " + std::to_string(kMaxKeystrokes) + " keystrokes");
+        if (strokes_ > kMaxKeystrokes) reject("more than " + std::to_string(kMaxKeystrokes) + " keystrokes");
     }
 
     // Modifiers with no key left to act on (at a closing parenthesis or the
@@ -214,8 +246,7 @@ private:
             if (digits.empty()) reject("repeat count missing in " + shown(whole));
             times = 0;
             for (char32_t d : digits) {
-                if (d < U'0' || d > U'9')
-                    reject("repeat count in " + shown(whole) + " is not a number");
+                if (d < U'0' || d > U'9') reject("repeat count in " + shown(whole) + " is not a number");
                 if (times <= kMaxKeystrokes) times = times * 10 + (d - U'0');
             }
         }

@@ -35,9 +35,8 @@ public:
 }  // namespace
 
 dlgSignalForm::dlgSignalForm(bool& okPressed)
-    : QDialog(nullptr,
-              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                  Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                           Qt::MSWindowsFixedSizeDialogHint),
       okPressed_(okPressed) {
     setModal(true);
     const WindowLayout& layout = dlgSignalLayout();
@@ -85,13 +84,13 @@ void dlgSignalForm::showEvent(QShowEvent* event) {
 void dlgSignalForm::keyPressEvent(QKeyEvent* event) {
     // Escape does not cancel and Enter does not confirm: only the buttons close the dialog.
     switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        event->accept();
-        return;
-    default:
-        QDialog::keyPressEvent(event);
+        case Qt::Key_Escape:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            event->accept();
+            return;
+        default:
+            QDialog::keyPressEvent(event);
     }
 }
 

@@ -13,9 +13,9 @@
 #include "qt/frm_main.h"
 #include "qt/prompts.h"
 #include "qt/serial_control.h"
+#include "vostel_version.h"
 #include "wayland/senders.h"
 #include "x11/keystroke_sender.h"
-#include "vostel_version.h"
 
 namespace {
 
@@ -76,9 +76,12 @@ int main(int argc, char** argv) {
     vostel::mdlMain shell(form, com1, prompts, naming, keys, clock);
     form.attach(shell);
     switch (shell.startUp()) {
-    case vostel::mdlMain::StartResult::Ended: return 0;
-    case vostel::mdlMain::StartResult::Failed: return 1;
-    case vostel::mdlMain::StartResult::Running: break;
+        case vostel::mdlMain::StartResult::Ended:
+            return 0;
+        case vostel::mdlMain::StartResult::Failed:
+            return 1;
+        case vostel::mdlMain::StartResult::Running:
+            break;
     }
     return QApplication::exec();
 }

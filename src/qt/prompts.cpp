@@ -40,11 +40,20 @@ std::string Prompts::inputBox(std::string_view prompt, std::string_view title) {
 void Prompts::msgBox(std::string_view text, int style, std::string_view title) {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     switch (style & 0x70) {
-    case 16: icon = QMessageBox::Critical; break;
-    case 32: icon = QMessageBox::Question; break;
-    case 48: icon = QMessageBox::Warning; break;
-    case 64: icon = QMessageBox::Information; break;
-    default: break;
+        case 16:
+            icon = QMessageBox::Critical;
+            break;
+        case 32:
+            icon = QMessageBox::Question;
+            break;
+        case 48:
+            icon = QMessageBox::Warning;
+            break;
+        case 64:
+            icon = QMessageBox::Information;
+            break;
+        default:
+            break;
     }
     QMessageBox box(icon, qs(title), qs(text), QMessageBox::Ok);
     box.exec();

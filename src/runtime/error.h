@@ -8,11 +8,11 @@ namespace vostel {
 
 // Error numbers used across the program.
 enum ErrorNumber : int {
-    kErrInternal = 0,       // a broken internal rule: framing errors (FramingError), the queue's invariant
-    kErrInvalidCall = 5,    // "Invalid procedure call or argument"
-    kErrOverflow = 6,       // "Overflow"
-    kErrOutOfMemory = 7,    // "Out of memory"
-    kErrSubscript = 9,      // "Subscript out of range"
+    kErrInternal = 0,     // a broken internal rule: framing errors (FramingError), the queue's invariant
+    kErrInvalidCall = 5,  // "Invalid procedure call or argument"
+    kErrOverflow = 6,     // "Overflow"
+    kErrOutOfMemory = 7,  // "Out of memory"
+    kErrSubscript = 9,    // "Subscript out of range"
     kErrDivisionByZero = 11,
     kErrTypeMismatch = 13,  // "Type mismatch"
     kErrInternalError = 51,

@@ -63,13 +63,24 @@ bool Layout::isEmpty(int code) const {
 
 bool Layout::isModifierKey(int code) const {
     switch (baseSym(code)) {
-    case XK_Shift_L: case XK_Shift_R: case XK_Control_L: case XK_Control_R:
-    case XK_Alt_L: case XK_Alt_R: case XK_Meta_L: case XK_Meta_R:
-    case XK_Super_L: case XK_Super_R: case XK_Hyper_L: case XK_Hyper_R:
-    case XK_ISO_Level3_Shift: case XK_ISO_Level5_Shift: case XK_Mode_switch:
-        return true;
-    default:
-        return false;
+        case XK_Shift_L:
+        case XK_Shift_R:
+        case XK_Control_L:
+        case XK_Control_R:
+        case XK_Alt_L:
+        case XK_Alt_R:
+        case XK_Meta_L:
+        case XK_Meta_R:
+        case XK_Super_L:
+        case XK_Super_R:
+        case XK_Hyper_L:
+        case XK_Hyper_R:
+        case XK_ISO_Level3_Shift:
+        case XK_ISO_Level5_Shift:
+        case XK_Mode_switch:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -78,12 +89,14 @@ int Layout::effectiveGroup(int code) const {
     if (group_ < n) return group_;
     unsigned char info = XkbKeyGroupInfo(xkb_.get(), code);
     switch (XkbOutOfRangeGroupAction(info)) {
-    case XkbClampIntoRange: return n - 1;
-    case XkbRedirectIntoRange: {
-        int g = XkbOutOfRangeGroupNumber(info);
-        return g < n ? g : 0;
-    }
-    default: return group_ % n;
+        case XkbClampIntoRange:
+            return n - 1;
+        case XkbRedirectIntoRange: {
+            int g = XkbOutOfRangeGroupNumber(info);
+            return g < n ? g : 0;
+        }
+        default:
+            return group_ % n;
     }
 }
 

@@ -82,8 +82,7 @@ private:
 // One description being typed.
 class Typing {
 public:
-    Typing(Display* d, std::vector<SpareKeyBinding>& bindings)
-        : d_(d), bindings_(bindings), keys_(d) {}
+    Typing(Display* d, std::vector<SpareKeyBinding>& bindings) : d_(d), bindings_(bindings), keys_(d) {}
 
     void run(const std::vector<KeyEvent>& events) {
         auto layout = std::make_unique<Layout>(d_);
@@ -140,8 +139,8 @@ private:
         for (const KeyEvent& e : events) {
             if (e.kind == KeyEvent::Kind::Press && !layout.key(e.modifier).code) {
                 static constexpr const char* names[] = {"Shift", "Ctrl", "Alt"};
-                fail(kErrInvalidCall, std::string("the keyboard map has no ") +
-                                          names[static_cast<int>(e.modifier)] + " key");
+                fail(kErrInvalidCall,
+                     std::string("the keyboard map has no ") + names[static_cast<int>(e.modifier)] + " key");
             }
             if (!typesKey(e)) continue;
             Wanted w = wantedFor(e);
@@ -152,17 +151,16 @@ private:
             }
         }
         if (missing.empty()) return missing;
-        std::size_t free = spareCodes(layout).size() +
-                           static_cast<std::size_t>(std::count_if(
-                               bindings_.begin(), bindings_.end(),
-                               [&](const SpareKeyBinding& b) { return reusable(b); }));
+        std::size_t free =
+            spareCodes(layout).size() +
+            static_cast<std::size_t>(std::count_if(bindings_.begin(), bindings_.end(),
+                                                   [&](const SpareKeyBinding& b) { return reusable(b); }));
         if (missing.size() > free) {
             std::string more = missing.size() > 1
                                    ? " and " + std::to_string(missing.size() - 1) + " more keys"
                                    : std::string();
             fail(kErrInvalidCall, "cannot type " + describe(missing.front()) + more +
-                                      " that the keyboard map lacks: only " +
-                                      std::to_string(free) +
+                                      " that the keyboard map lacks: only " + std::to_string(free) +
                                       " spare key codes are free (one bound before is free "
                                       "again a second after it was last typed)");
         }
@@ -209,33 +207,33 @@ private:
         for (const KeyEvent& e : events) {
             int m = static_cast<int>(e.modifier);
             switch (e.kind) {
-            case KeyEvent::Kind::Press: {
-                KeyCode k = layout.key(e.modifier).code;
-                if (!keys_.isDown(k)) keys_.press(k);
-                described_[m] = k;
-                break;
-            }
-            case KeyEvent::Kind::Release:
-                if (described_[m] && keys_.isDown(described_[m])) keys_.release(described_[m]);
-                described_[m] = 0;
-                break;
-            default: {
-                std::optional<Stroke> s = layout.find(wantedFor(e));
-                if (!s) fail(kErrInvalidCall, "cannot type " + describe(wantedFor(e)));
-                if (SpareKeyBinding* b = binding(s->code)) b->lastUse = now_;
-                std::vector<KeyCode> extra;
-                for (unsigned bit = 1; bit < 0x100; bit <<= 1) {
-                    if (!(s->mods & bit)) continue;
-                    KeyCode k = layout.keyForMod(bit);
-                    if (k && !keys_.isDown(k)) {
-                        keys_.press(k);
-                        extra.push_back(k);
-                    }
+                case KeyEvent::Kind::Press: {
+                    KeyCode k = layout.key(e.modifier).code;
+                    if (!keys_.isDown(k)) keys_.press(k);
+                    described_[m] = k;
+                    break;
                 }
-                keys_.press(s->code);
-                keys_.release(s->code);
-                for (auto k = extra.rbegin(); k != extra.rend(); ++k) keys_.release(*k);
-            }
+                case KeyEvent::Kind::Release:
+                    if (described_[m] && keys_.isDown(described_[m])) keys_.release(described_[m]);
+                    described_[m] = 0;
+                    break;
+                default: {
+                    std::optional<Stroke> s = layout.find(wantedFor(e));
+                    if (!s) fail(kErrInvalidCall, "cannot type " + describe(wantedFor(e)));
+                    if (SpareKeyBinding* b = binding(s->code)) b->lastUse = now_;
+                    std::vector<KeyCode> extra;
+                    for (unsigned bit = 1; bit < 0x100; bit <<= 1) {
+                        if (!(s->mods & bit)) continue;
+                        KeyCode k = layout.keyForMod(bit);
+                        if (k && !keys_.isDown(k)) {
+                            keys_.press(k);
+                            extra.push_back(k);
+                        }
+                    }
+                    keys_.press(s->code);
+                    keys_.release(s->code);
+                    for (auto k = extra.rbegin(); k != extra.rend(); ++k) keys_.release(*k);
+                }
             }
         }
     }
@@ -260,8 +258,7 @@ private:
 
 }  // namespace
 
-KeystrokeSender::KeystrokeSender(std::string displayName)
-    : displayName_(std::move(displayName)) {}
+KeystrokeSender::KeystrokeSender(std::string displayName) : displayName_(std::move(displayName)) {}
 
 KeystrokeSender::~KeystrokeSender() {
     if (!display_) return;
@@ -323,8 +320,7 @@ void KeystrokeSender::sendKeys(std::string_view keys, bool /*wait*/) {
     Window focus = None;
     int revert = 0;
     XGetInputFocus(d, &focus, &revert);
-    if (focus == None)
-        fail(kErrNoDisplay, "keystrokes cannot be sent: no window has the input focus.");
+    if (focus == None) fail(kErrNoDisplay, "keystrokes cannot be sent: no window has the input focus.");
     Typing(d, bindings_).run(events);
 }
 

@@ -14,9 +14,7 @@ namespace {
 
 class RecordingSender : public KeystrokeSender {
 public:
-    void sendKeys(std::string_view keys, bool wait) override {
-        calls.emplace_back(std::string(keys), wait);
-    }
+    void sendKeys(std::string_view keys, bool wait) override { calls.emplace_back(std::string(keys), wait); }
     std::vector<std::pair<std::string, bool>> calls;
 };
 
@@ -37,14 +35,12 @@ TEST(DoAction, PassesTheRestAfterThePrefixUnchangedWithoutWaiting) {
     EXPECT_EQ(sent("sendkeys:\xE4\x80"), (Calls{{"\xE4\x80", false}}));  // Windows-1252 bytes
 }
 
-TEST(DoAction, ExactlyThePrefixPassesTheEmptyText) {
-    EXPECT_EQ(sent("sendkeys:"), (Calls{{"", false}}));
-}
+TEST(DoAction, ExactlyThePrefixPassesTheEmptyText) { EXPECT_EQ(sent("sendkeys:"), (Calls{{"", false}})); }
 
 TEST(DoAction, AnyDifferenceInThePrefixSendsNothing) {
-    for (const char* id : {"Sendkeys:abc", "sendKeys:abc", "SENDKEYS:abc", "sendkeyS:abc",
-                           "sendkeys abc", "sendkeysabc", " sendkeys:abc", "xsendkeys:abc",
-                           "abc sendkeys:abc", "sendkeys;abc", "send keys:abc"}) {
+    for (const char* id :
+         {"Sendkeys:abc", "sendKeys:abc", "SENDKEYS:abc", "sendkeyS:abc", "sendkeys abc", "sendkeysabc",
+          " sendkeys:abc", "xsendkeys:abc", "abc sendkeys:abc", "sendkeys;abc", "send keys:abc"}) {
         EXPECT_TRUE(sent(id).empty()) << id;
     }
 }

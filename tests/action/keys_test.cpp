@@ -19,16 +19,29 @@ std::string show(const std::vector<KeyEvent>& events) {
     std::string out;
     for (const KeyEvent& e : events) {
         switch (e.kind) {
-        case KeyEvent::Kind::Press: out += std::string("<") + mods[int(e.modifier)]; break;
-        case KeyEvent::Kind::Release: out += std::string(1, mods[int(e.modifier)]) + ">"; break;
-        case KeyEvent::Kind::Char: out += encodeUtf8(std::u32string(1, e.ch)); break;
-        case KeyEvent::Kind::Key:
-            switch (e.key) {
-            case NamedKey::Enter: out += "{ENTER}"; break;
-            case NamedKey::Left: out += "{LEFT}"; break;
-            case NamedKey::Tab: out += "{TAB}"; break;
-            default: out += "{#" + std::to_string(int(e.key)) + "}";
-            }
+            case KeyEvent::Kind::Press:
+                out += std::string("<") + mods[int(e.modifier)];
+                break;
+            case KeyEvent::Kind::Release:
+                out += std::string(1, mods[int(e.modifier)]) + ">";
+                break;
+            case KeyEvent::Kind::Char:
+                out += encodeUtf8(std::u32string(1, e.ch));
+                break;
+            case KeyEvent::Kind::Key:
+                switch (e.key) {
+                    case NamedKey::Enter:
+                        out += "{ENTER}";
+                        break;
+                    case NamedKey::Left:
+                        out += "{LEFT}";
+                        break;
+                    case NamedKey::Tab:
+                        out += "{TAB}";
+                        break;
+                    default:
+                        out += "{#" + std::to_string(int(e.key)) + "}";
+                }
         }
     }
     return out;
@@ -41,8 +54,8 @@ TEST(ParseKeys, CharactersTypeThemselvesKeepingCase) {
     EXPECT_EQ(p(""), "");
     EXPECT_EQ(p("Hello World 42"), "Hello World 42");
     EXPECT_EQ(p("[a]b!\"#$&'*,-./:;<=>?@\\_`|"), "[a]b!\"#$&'*,-./:;<=>?@\\_`|");
-    EXPECT_EQ(parse("ä€Ÿ"), (std::vector{KeyEvent::character(U'ä'), KeyEvent::character(U'€'),
-                                        KeyEvent::character(U'Ÿ')}));
+    EXPECT_EQ(parse("ä€Ÿ"),
+              (std::vector{KeyEvent::character(U'ä'), KeyEvent::character(U'€'), KeyEvent::character(U'Ÿ')}));
 }
 
 TEST(ParseKeys, ModifiersActOnTheNextKeyOnly) {
@@ -79,28 +92,48 @@ TEST(ParseKeys, TildeIsEnterAndBracedSpecialsAreLiteral) {
 
 TEST(ParseKeys, NamedKeysInAnyCase) {
     const std::vector<std::pair<const char*, NamedKey>> names{
-        {"BACKSPACE", NamedKey::Backspace}, {"BS", NamedKey::Backspace},
-        {"BKSP", NamedKey::Backspace},      {"BREAK", NamedKey::Break},
-        {"CAPSLOCK", NamedKey::CapsLock},   {"CLEAR", NamedKey::Clear},
-        {"DELETE", NamedKey::Delete},       {"DEL", NamedKey::Delete},
-        {"DOWN", NamedKey::Down},           {"END", NamedKey::End},
-        {"ENTER", NamedKey::Enter},         {"ESC", NamedKey::Escape},
-        {"ESCAPE", NamedKey::Escape},       {"HELP", NamedKey::Help},
-        {"HOME", NamedKey::Home},           {"INSERT", NamedKey::Insert},
-        {"INS", NamedKey::Insert},          {"LEFT", NamedKey::Left},
-        {"NUMLOCK", NamedKey::NumLock},     {"PGDN", NamedKey::PageDown},
-        {"PGUP", NamedKey::PageUp},         {"PRTSC", NamedKey::PrintScreen},
-        {"RIGHT", NamedKey::Right},         {"SCROLLLOCK", NamedKey::ScrollLock},
-        {"TAB", NamedKey::Tab},             {"UP", NamedKey::Up},
-        {"ADD", NamedKey::Add},             {"SUBTRACT", NamedKey::Subtract},
-        {"MULTIPLY", NamedKey::Multiply},   {"DIVIDE", NamedKey::Divide},
-        {"F1", NamedKey::F1},               {"F9", NamedKey::F9},
-        {"F10", NamedKey::F10},             {"F16", NamedKey::F16},
-        {"VOLUME_UP", NamedKey::VolumeUp},  {"VOLUME_DOWN", NamedKey::VolumeDown},
+        {"BACKSPACE", NamedKey::Backspace},
+        {"BS", NamedKey::Backspace},
+        {"BKSP", NamedKey::Backspace},
+        {"BREAK", NamedKey::Break},
+        {"CAPSLOCK", NamedKey::CapsLock},
+        {"CLEAR", NamedKey::Clear},
+        {"DELETE", NamedKey::Delete},
+        {"DEL", NamedKey::Delete},
+        {"DOWN", NamedKey::Down},
+        {"END", NamedKey::End},
+        {"ENTER", NamedKey::Enter},
+        {"ESC", NamedKey::Escape},
+        {"ESCAPE", NamedKey::Escape},
+        {"HELP", NamedKey::Help},
+        {"HOME", NamedKey::Home},
+        {"INSERT", NamedKey::Insert},
+        {"INS", NamedKey::Insert},
+        {"LEFT", NamedKey::Left},
+        {"NUMLOCK", NamedKey::NumLock},
+        {"PGDN", NamedKey::PageDown},
+        {"PGUP", NamedKey::PageUp},
+        {"PRTSC", NamedKey::PrintScreen},
+        {"RIGHT", NamedKey::Right},
+        {"SCROLLLOCK", NamedKey::ScrollLock},
+        {"TAB", NamedKey::Tab},
+        {"UP", NamedKey::Up},
+        {"ADD", NamedKey::Add},
+        {"SUBTRACT", NamedKey::Subtract},
+        {"MULTIPLY", NamedKey::Multiply},
+        {"DIVIDE", NamedKey::Divide},
+        {"F1", NamedKey::F1},
+        {"F9", NamedKey::F9},
+        {"F10", NamedKey::F10},
+        {"F16", NamedKey::F16},
+        {"VOLUME_UP", NamedKey::VolumeUp},
+        {"VOLUME_DOWN", NamedKey::VolumeDown},
         {"VOLUME_MUTE", NamedKey::VolumeMute},
         {"MEDIA_PLAY_PAUSE", NamedKey::MediaPlayPause},
-        {"MEDIA_STOP", NamedKey::MediaStop}, {"MEDIA_NEXT", NamedKey::MediaNext},
-        {"MEDIA_PREV", NamedKey::MediaPrev}, {"BROWSER_BACK", NamedKey::BrowserBack},
+        {"MEDIA_STOP", NamedKey::MediaStop},
+        {"MEDIA_NEXT", NamedKey::MediaNext},
+        {"MEDIA_PREV", NamedKey::MediaPrev},
+        {"BROWSER_BACK", NamedKey::BrowserBack},
         {"BROWSER_FORWARD", NamedKey::BrowserForward},
         {"BROWSER_HOME", NamedKey::BrowserHome},
     };
@@ -134,9 +167,7 @@ TEST(ParseKeys, RepeatCounts) {
                            KeyEvent::release(Modifier::Ctrl)}));
 }
 
-TEST(ParseKeys, TabAndLineBreaksTypeTheirKeys) {
-    EXPECT_EQ(p("a\tb\r\nc"), "a{TAB}b{ENTER}{ENTER}c");
-}
+TEST(ParseKeys, TabAndLineBreaksTypeTheirKeys) { EXPECT_EQ(p("a\tb\r\nc"), "a{TAB}b{ENTER}{ENTER}c"); }
 
 // The description is rejected with error 5 and a text naming the fault.
 void expectRejected(const std::string& keys, const std::string& fault) {

@@ -91,8 +91,9 @@ TEST_F(ShellTest, PortNumberBelowOneEndsAfterTheWarning) {
         prompts.boxes.clear();
         prompts.answer = answer;
         EXPECT_EQ(shell->startUp(), mdlMain::StartResult::Ended) << answer;
-        EXPECT_EQ(prompts.boxes,
-                  (std::vector<std::string>{"Fehlerhafte Portnummer eingegeben|48|Das Programm wird beendet"}));
+        EXPECT_EQ(
+            prompts.boxes,
+            (std::vector<std::string>{"Fehlerhafte Portnummer eingegeben|48|Das Programm wird beendet"}));
         EXPECT_EQ(std::count_if(ev.begin(), ev.end(), [](auto& e) { return e.starts_with("CommPort"); }), 0);
         EXPECT_FALSE(form.timer);
         EXPECT_EQ(shell->ocr(), nullptr);
@@ -109,14 +110,14 @@ TEST_F(ShellTest, OverflowingPortNumberShowsTheRunTimeError) {
 
 TEST_F(ShellTest, PortThatCannotBeOpenedShowsTheDevice) {
     com.onOpen = [] {
-        throw RuntimeError(kErrPermissionDenied,
-                           "Permission denied: /dev/ttyS4 (join the dialout group)");
+        throw RuntimeError(kErrPermissionDenied, "Permission denied: /dev/ttyS4 (join the dialout group)");
     };
     prompts.answer = "5";
     EXPECT_EQ(shell->startUp(), mdlMain::StartResult::Failed);
-    EXPECT_EQ(prompts.boxes,
-              (std::vector<std::string>{
-                  "Vostel|16|Run-time error '70':\n\nPermission denied: /dev/ttyS4 (join the dialout group)"}));
+    EXPECT_EQ(
+        prompts.boxes,
+        (std::vector<std::string>{
+            "Vostel|16|Run-time error '70':\n\nPermission denied: /dev/ttyS4 (join the dialout group)"}));
     EXPECT_FALSE(form.timer);
 }
 

@@ -84,7 +84,7 @@ TEST_F(VisualsTest, HeightIsRoundedToEvenAndReadAtEachAdvance) {
     area.ops.clear();
     area.heightTwips = 22.5f;  // 1.5 pixels: 2 rows
     vis.drawPacket({});
-    area.heightTwips = 5535;   // the area grew: no clear at row 2
+    area.heightTwips = 5535;  // the area grew: no clear at row 2
     vis.drawPacket({});
     EXPECT_EQ(area.ops, (Ops{"PSet 0,0", "PSet 0,1"}));
     EXPECT_EQ(vis.curRow(), 2);
@@ -124,8 +124,7 @@ TEST_F(VisualsTest, WithoutAreaDrawingFails) {
 TEST_F(VisualsTest, EncodedDataMarkerThenBits) {
     vis.drawEncodedData({170, 5});
     EXPECT_EQ(area.ops, (Ops{"PSet 0,1 000001", "PSet 0,1 C0E0FF", "PSet 0,1 000001", "PSet 1,1 C0E0FF",
-                             "PSet 1,1 C0E0FF", "PSet 2,1 C0E0FF", "PSet 2,1 C0E0FF",
-                             "PSet 2,1 C0E0FF"}));
+                             "PSet 1,1 C0E0FF", "PSet 2,1 C0E0FF", "PSet 2,1 C0E0FF", "PSet 2,1 C0E0FF"}));
     EXPECT_EQ(vis.curRow(), 1);
     EXPECT_LT(vis.curX(), 3.2);
     EXPECT_GT(vis.curX(), 3.19);

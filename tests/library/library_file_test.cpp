@@ -31,15 +31,14 @@ namespace {
 
 std::string le32(int32_t v) {
     auto u = static_cast<uint32_t>(v);
-    return {static_cast<char>(u & 0xFF), static_cast<char>((u >> 8) & 0xFF), static_cast<char>((u >> 16) & 0xFF),
-            static_cast<char>(u >> 24)};
+    return {static_cast<char>(u & 0xFF), static_cast<char>((u >> 8) & 0xFF),
+            static_cast<char>((u >> 16) & 0xFF), static_cast<char>(u >> 24)};
 }
 std::string le16(int v) { return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)}; }
 
 SignalLibrary sample() {
     return {{Packet{10, 200, 35}, "on"}, {Packet{-32768, 0, 32767}, "off"}, {Packet{}, "   "}};
 }
-
 
 }  // namespace
 
@@ -70,9 +69,13 @@ TEST(LibraryFileLayout, RoundTripReproducesEveryRecord) {
 }
 
 TEST(LibraryFileLayout, EncodingRefusesWhatTheLayoutCannotHold) {
-    EXPECT_EQ(errorOf([] { encodeLibrary(SignalLibrary(kMaxRecords + 1, {Packet{1}, "a"})); }).number(),
+    EXPECT_EQ(errorOf([] {
+                  encodeLibrary(SignalLibrary(kMaxRecords + 1, {Packet{1}, "a"}));
+              }).number(),
               kErrOverflow);
-    EXPECT_EQ(errorOf([] { encodeLibrary({{Packet{1}, std::string(kMaxIdBytes + 1, 'a')}}); }).number(),
+    EXPECT_EQ(errorOf([] {
+                  encodeLibrary({{Packet{1}, std::string(kMaxIdBytes + 1, 'a')}});
+              }).number(),
               kErrOverflow);
     EXPECT_EQ(errorOf([] { encodeLibrary({{Packet(kMaxElements + 1), "a"}}); }).number(), kErrOverflow);
 }
@@ -248,8 +251,8 @@ TEST_F(LibraryFileOnDisk, SaveThroughALinkWritesTheLinkedFile) {
     EXPECT_TRUE(std::filesystem::is_symlink("irdata.txt"));
     EXPECT_EQ(readLibraryFile("kept/library.bin"), sample());
     EXPECT_EQ(readLibraryFile("irdata.txt"), sample());
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("kept"), std::filesystem::directory_iterator()),
-              1);
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator("kept"), std::filesystem::directory_iterator()), 1);
 
     // A link to a library not written yet: the first save creates it there.
     std::filesystem::remove("irdata.txt");
@@ -300,7 +303,8 @@ TEST_F(LibraryFileOnDisk, FailedSaveLeavesTheOldFileIntact) {
     writeBytes("irdata.txt", kWorkedExample);
     SignalLibrary big(100, {Packet(100, 7), "signal"});
 
-    RuntimeError e = withFileSizeLimit(1000, [&] { return errorOf([&] { writeLibraryFile("irdata.txt", big); }); });
+    RuntimeError e =
+        withFileSizeLimit(1000, [&] { return errorOf([&] { writeLibraryFile("irdata.txt", big); }); });
     EXPECT_GT(e.number(), 0);
     EXPECT_NE(e.text().find("irdata.txt"), std::string::npos) << e.text();
     EXPECT_EQ(readBytes("irdata.txt"), kWorkedExample);

@@ -1,13 +1,13 @@
 // The naming dialog on Qt's offscreen platform, driven through its event loop.
 #include "qt/dlg_signal.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include "modal.h"
 
@@ -28,8 +28,10 @@ bool nameIt(dlgSignal& dlg, std::string& ret, const char* text, const char* butt
             // QTest types ASCII keys only; other text is put in as an input method would.
             bool ascii = true;
             for (QChar c : typed) ascii = ascii && c.unicode() < 128;
-            if (ascii) QTest::keyClicks(form->Text1, typed);
-            else form->Text1->insert(typed);
+            if (ascii)
+                QTest::keyClicks(form->Text1, typed);
+            else
+                form->Text1->insert(typed);
         }
         QTest::mouseClick(button[0] == 'O' ? form->OKButton : form->CancelButton, Qt::LeftButton);
     });

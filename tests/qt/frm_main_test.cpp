@@ -1,6 +1,7 @@
 // The main window's layout, texts and log, on Qt's offscreen platform.
 #include "qt/frm_main.h"
 
+#include <gtest/gtest.h>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -8,7 +9,6 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include "qt/picture_box.h"
 
@@ -20,8 +20,7 @@ struct Layout {
 };
 
 Layout layoutOf(const frmMain& f) {
-    return {f.picMain->geometry(), f.txt1->geometry(), f.butRec->geometry(),
-            f.btnLoadIRData->geometry()};
+    return {f.picMain->geometry(), f.txt1->geometry(), f.butRec->geometry(), f.btnLoadIRData->geometry()};
 }
 
 TEST(FrmMain, ControlsAtTheirPlaces) {

@@ -2,8 +2,8 @@
 // pixels that PixelArea draws (its rules are tested in pixel_area_test).
 #include "qt/picture_box.h"
 
-#include <QImage>
 #include <gtest/gtest.h>
+#include <QImage>
 
 namespace vostel::qt {
 namespace {

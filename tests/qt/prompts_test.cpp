@@ -1,6 +1,7 @@
 // The classic input box and message box on Qt's offscreen platform.
 #include "qt/prompts.h"
 
+#include <gtest/gtest.h>
 #include <QDialogButtonBox>
 #include <QInputDialog>
 #include <QLabel>
@@ -8,7 +9,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include "modal.h"
 

@@ -1,12 +1,12 @@
 // Start-up and the receive cycle over a real serial line: a pseudo-terminal
 // linked as a port in a temporary ports folder, opened by the real serial
 // control, with the real main window on Qt's offscreen platform.
+#include <gtest/gtest.h>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <algorithm>
 #include <filesystem>
-#include <gtest/gtest.h>
 
 #include "library/library_file.h"
 #include "modal.h"
@@ -90,7 +90,8 @@ TEST_F(PtyFlow, PacketsOnTheLineAreDrawnRecordedAndRecognised) {
     EXPECT_EQ(drawnWhileNaming, 0);
     EXPECT_EQ(form.logText(), "Play\r\nsendkeys:hi\r\nPlay\r\n");
     EXPECT_EQ(std::count(ev.begin(), ev.end(), "keys hi"), 1);
-    EXPECT_EQ(readLibraryFile(file), (SignalLibrary{{Packet{100, 100, 100}, "Play"}, {Packet{10, 20, 30}, "sendkeys:hi"}}));
+    EXPECT_EQ(readLibraryFile(file),
+              (SignalLibrary{{Packet{100, 100, 100}, "Play"}, {Packet{10, 20, 30}, "sendkeys:hi"}}));
     EXPECT_TRUE(prompts.boxes.empty());
 }
 

@@ -25,7 +25,10 @@ TEST(Cp1252, Utf8ToCp1252CountsWhatItCannotHold) {
     int lost = -1;
     EXPECT_EQ(utf8ToCp1252("\xC3\xA4\xE2\x82\xAC", &lost), std::string("\xE4\x80"));
     EXPECT_EQ(lost, 0);
-    EXPECT_EQ(utf8ToCp1252("a\xE2\x88\x92" "b\xF0\x9F\x98\x80", &lost), "a?b?");
+    EXPECT_EQ(utf8ToCp1252("a\xE2\x88\x92"
+                           "b\xF0\x9F\x98\x80",
+                           &lost),
+              "a?b?");
     EXPECT_EQ(lost, 2);
     // Malformed UTF-8: a lone continuation byte, a cut sequence, an overlong form.
     EXPECT_EQ(utf8ToCp1252("\x80x\xC3", &lost), "?x?");

@@ -71,10 +71,22 @@ struct EventSurface : RecordingSurface {
     Events& events;
     explicit EventSurface(Events& e) : events(e) {}
     void note() { events.push_back(ops.back()); }
-    void PSet(float x, float y) override { RecordingSurface::PSet(x, y); note(); }
-    void PSet(float x, float y, ColorValue c) override { RecordingSurface::PSet(x, y, c); note(); }
-    void Line(float x, float y, ColorValue c) override { RecordingSurface::Line(x, y, c); note(); }
-    void Cls() override { RecordingSurface::Cls(); note(); }
+    void PSet(float x, float y) override {
+        RecordingSurface::PSet(x, y);
+        note();
+    }
+    void PSet(float x, float y, ColorValue c) override {
+        RecordingSurface::PSet(x, y, c);
+        note();
+    }
+    void Line(float x, float y, ColorValue c) override {
+        RecordingSurface::Line(x, y, c);
+        note();
+    }
+    void Cls() override {
+        RecordingSurface::Cls();
+        note();
+    }
 };
 
 struct FakeForm : MainForm {

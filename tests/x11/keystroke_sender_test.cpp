@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <X11/XF86keysym.h>
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
-#include <X11/XF86keysym.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
@@ -246,9 +246,9 @@ TEST_F(LiveKeys, SpareKeysAreBoundAnewOnlyOnceAtRest) {
     action_.doAction("sendkeys:\x80-\x8A\x80");  // €-Š€: two bindings
     std::string first2 = arrived("€-Š€");
     bool threeRefused = refused("sendkeys:\x8E\x9A\x9E");  // ŽŠž: three at once
-    bool busyRefused = refused("sendkeys:\x8E");   // Ž: both codes were just typed with
+    bool busyRefused = refused("sendkeys:\x8E");           // Ž: both codes were just typed with
     std::this_thread::sleep_for(1100ms);
-    action_.doAction("sendkeys:\x8E\x9A");        // Žš: both codes bound anew
+    action_.doAction("sendkeys:\x8E\x9A");  // Žš: both codes bound anew
     std::string all = arrived("€-Š€Žš");
 
     for (int code : filled) {
@@ -263,8 +263,8 @@ TEST_F(LiveKeys, SpareKeysAreBoundAnewOnlyOnceAtRest) {
 }
 
 TEST_F(LiveKeys, OnlyTheExactPrefixTypes) {
-    for (const char* id : {"Sendkeys:abc", "sendkeys abc", " sendkeys:abc", "xsendkeys:abc",
-                           "sendkeysabc", "sendkeys", ""})
+    for (const char* id :
+         {"Sendkeys:abc", "sendkeys abc", " sendkeys:abc", "xsendkeys:abc", "sendkeysabc", "sendkeys", ""})
         action_.doAction(id);
     action_.doAction("sendkeys:");
     // What the ignored IDs might have typed would arrive before this.
@@ -380,8 +380,9 @@ TEST_F(NoDisplay, WaylandSessionWithoutX11IsNamed) {
 TEST_F(NoDisplay, MissingOrUnreachableDisplayIsNamed) {
     RuntimeError e = errorOf("abc");
     EXPECT_EQ(e.number(), 68);
-    EXPECT_EQ(e.text(), "Device unavailable: keystrokes cannot be sent: there is no X display "
-                        "(DISPLAY is not set).");
+    EXPECT_EQ(e.text(),
+              "Device unavailable: keystrokes cannot be sent: there is no X display "
+              "(DISPLAY is not set).");
     e = errorOf("abc", ":9999");
     EXPECT_EQ(e.number(), 68);
     EXPECT_NE(e.text().find("the X display \":9999\" cannot be opened"), std::string::npos);

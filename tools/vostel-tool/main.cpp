@@ -20,12 +20,12 @@ using vostel::tool::kMonitorUsage;
 #endif
 
 void printUsage(std::FILE* out) {
-    std::fprintf(
-        out,
-        "usage: vostel-tool COMMAND [ARGS]\n       vostel-tool --help | --version\n\ncommands:\n%s%s%s%s%s%s%s",
-        vostel::tool::kDecodeUsage, vostel::tool::kLibraryUsage, vostel::tool::kCheckUsage, kMonitorUsage,
-        kLearnUsage, vostel::tool::kPortUsage,
-        "  FILE is the library file, irdata.txt in the working directory by default.\n");
+    std::fprintf(out,
+                 "usage: vostel-tool COMMAND [ARGS]\n       vostel-tool --help | "
+                 "--version\n\ncommands:\n%s%s%s%s%s%s%s",
+                 vostel::tool::kDecodeUsage, vostel::tool::kLibraryUsage, vostel::tool::kCheckUsage,
+                 kMonitorUsage, kLearnUsage, vostel::tool::kPortUsage,
+                 "  FILE is the library file, irdata.txt in the working directory by default.\n");
 }
 
 // monitor and learn open the port: their usage, the command, or why this build lacks them.

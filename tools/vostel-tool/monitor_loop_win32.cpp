@@ -45,9 +45,9 @@ int runPortCycle(PortCycle& cycle) {
     const Handle timer{CreateWaitableTimerW(nullptr, FALSE, nullptr)};
     LARGE_INTEGER due{};
     due.QuadPart = -10000LL * PortCycle::kTickMs;  // relative, in 100 ns units
-    if (!stop.h || !timer.h || !SetWaitableTimer(timer.h, &due, PortCycle::kTickMs, nullptr, nullptr, FALSE)) {
-        std::fprintf(stderr, "vostel-tool: no timer for the 100 ms cycle (error %lu)\n",
-                     GetLastError());
+    if (!stop.h || !timer.h ||
+        !SetWaitableTimer(timer.h, &due, PortCycle::kTickMs, nullptr, nullptr, FALSE)) {
+        std::fprintf(stderr, "vostel-tool: no timer for the 100 ms cycle (error %lu)\n", GetLastError());
         return 2;
     }
     stopEvent = stop.h;
