@@ -118,12 +118,11 @@ void mdlMain::Timer1_Timer() {
         busy_ = false;
     } catch (...) {
         const RuntimeError error = currentError();
-        // A lost port is reported by the serial control once per
-        // loss, so its error is always shown. A failed recording is always
-        // shown: it happens once per press of Record, and a record that could
-        // not be saved exists only in memory. Other errors (a faulty key
-        // description, pressed again and again) are shown once, until a cycle
-        // handles packets cleanly.
+        // A lost port is reported by the serial control once per loss, so its
+        // error is always shown. A failed recording is always shown: it happens
+        // once per press of Record, and a record that could not be saved exists
+        // only in memory. Other errors (a faulty key description, pressed again
+        // and again) are shown once, until a cycle handles packets cleanly.
         std::pair<int, std::string> key{error.number(), error.text()};
         if (!inputRead_ || recording_) {
             showError(error);

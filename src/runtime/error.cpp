@@ -71,6 +71,18 @@ std::string RuntimeError::boxMessage() const {
     return "Run-time error '" + std::to_string(number_) + "':\n\n" + text_;
 }
 
+RuntimeError errorWithReason(int number, std::string_view what, std::string_view reason) {
+    std::string text(standardErrorText(number));
+    if (!what.empty()) {
+        text += ": ";
+        text += what;
+    }
+    text += " (";
+    text += reason;
+    text += ")";
+    return RuntimeError(number, std::move(text));
+}
+
 RuntimeError errorFromErrno(int err, std::string_view what) {
     int number = kErrDeviceIO;
     switch (err) {
@@ -104,15 +116,7 @@ RuntimeError errorFromErrno(int err, std::string_view what) {
         default:
             break;
     }
-    std::string text(standardErrorText(number));
-    if (!what.empty()) {
-        text += ": ";
-        text += what;
-    }
-    text += " (";
-    text += std::strerror(err);
-    text += ")";
-    return RuntimeError(number, std::move(text));
+    return errorWithReason(number, what, std::strerror(err));
 }
 
 }  // namespace vostel

@@ -63,6 +63,9 @@ public:
     FramingError() : RuntimeError(kErrInternal) {}
 };
 
+// The file error texts of every system: "<standard text>: <what> (<the system's reason>)".
+RuntimeError errorWithReason(int number, std::string_view what, std::string_view reason);
+
 // The error an errno value stands for (ENOENT -> 53, EACCES -> 70, ENOSPC -> 61, ...),
 // with `what` (a file or device name) and the system's reason added to the standard text.
 RuntimeError errorFromErrno(int err, std::string_view what);

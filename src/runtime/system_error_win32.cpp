@@ -52,12 +52,7 @@ RuntimeError fileError(unsigned long code, std::string_view what) {
         default:
             break;
     }
-    std::string text(standardErrorText(number));
-    if (!what.empty()) {
-        text += ": ";
-        text += what;
-    }
-    return RuntimeError(number, text + " (" + systemReason(code) + ")");
+    return errorWithReason(number, what, systemReason(code));
 }
 
 }  // namespace vostel
